@@ -1,0 +1,150 @@
+#include "driver/main_flow.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "config/path_utils.h"
+#include "driver/message.h"
+#include "driver/option_scanner.h"
+#include "driver/report_log.h"
+#include "driver/run_phase.h"
+
+namespace {
+
+constexpr std::int32_t HighestVersion = 999;
+
+struct UsageLine {
+  const char* option;
+  const char* description;
+};
+
+const UsageLine UsageLines[] = {
+    {"-21", "Perform checks for Corvanta Version 2.1"},
+    {"-22", "Perform checks for Corvanta Version 2.2"},
+    {"-23", "Perform checks for Corvanta Version 2.3"},
+    {"-f cv_profile", "Use another than the default profile"},
+    {"-e", "Display only error messages"},
+    {"-i", "Display also informational messages"},
+    {"-d", "Write debug messages (implies -i)"},
+    {"-u [etc_directory]", "Update TCP/IP services file"},
+    {"-s [filemask;...]", "Scan files for version string"},
+    {"-v var [;var...]", "Display value of variables"},
+    {"-t", "Test QuorLink availability (TCP/IP only)"},
+};
+
+char lowerAscii(int c) {
+  return static_cast<char>((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c);
+}
+
+/// "2" followed by the leading digits of the argument; stops counting once
+/// the value is out of range (the caller rejects it then).
+std::int32_t versionFromArgument(const Str& argument) {
+  std::int32_t version = 2;
+  for (std::size_t i = 1; i <= argument.length(); ++i) {
+    char c = argument.at(i);
+    if (c < '0' || c > '9') break;
+    version = version * 10 + (c - '0');
+    if (version > HighestVersion) break;
+  }
+  return version;
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(int argc, const char* const* argv) {
+  CommandLine line;
+  OptionScanner scanner(argc, argv, OptionLetters);
+  for (int c = scanner.nextOption(); c != OptionScanner::EndOfOptions; c = scanner.nextOption()) {
+    const Str& argument = scanner.optionArgument();
+    switch (lowerAscii(c)) {
+      case '2':
+        line.options.version = versionFromArgument(argument);
+        if (line.options.version > HighestVersion) line.usageError = true;
+        break;
+      case 'f':
+        line.options.profileName = argument;
+        if (extensionOf(argument).empty()) line.options.profileName.append(".prf");
+        break;
+      case 'd':
+        line.threshold = 26000;
+        break;
+      case 'i':
+        line.threshold = 26001;
+        break;
+      case 'e':
+        line.threshold = 26600;
+        break;
+      case 's':
+        line.switches.scanMode = true;
+        if (!argument.empty()) line.switches.scanMasks = argument;
+        break;
+      case 't':
+        line.options.testAvailability = true;
+        break;
+      case 'u':
+        line.switches.updateMode = true;
+        if (!argument.empty()) line.options.givenEtcDirectory = argument;
+        break;
+      case 'v':
+        line.switches.variableList = argument;
+        break;
+      default:
+        line.usageError = true;
+        break;
+    }
+  }
+  if (scanner.index() < argc) line.usageError = true;
+  return line;
+}
+
+std::string usageText(const char* program) {
+  std::string text = "Usage: ";
+  text += program ? program : "";
+  text += " [-option [argument] ... ]\n\n       The following options are valid:\n\n";
+  for (const UsageLine& usage : UsageLines) {
+    std::string option = usage.option;
+    option.resize(20, ' ');
+    text += "       " + option + usage.description + "\n";
+  }
+  text += "\n";
+  return text;
+}
+
+int runMain(int argc, const char* const* argv) {
+  CommandLine line = parseCommandLine(argc, argv);
+  if (line.usageError) {
+    std::string usage = usageText(argc > 0 ? argv[0] : "");
+    std::fwrite(usage.data(), 1, usage.size(), stderr);
+    std::fflush(stderr);
+    return 1;
+  }
+
+  CheckOptions& options = line.options;
+  const MessageId threshold = line.switches.updateMode ? ThresholdUpdate : line.threshold;
+  int result = 0;
+  {
+    ReportLog log(LogFileName, threshold);
+
+    std::time_t now = std::time(nullptr);
+    const char* when = std::ctime(&now);
+    reportUnended(log, msg::CHK0000I, CheckerLevel, when ? when : "\n");
+
+    if (options.version < 100) options.version *= 10;
+    report(log, msg::CHK0001I, options.version / 100, options.version % 100);
+    writeLineEnd(log);
+    report(log, msg::CHK0050I, "Setup");
+
+    Str logPath = absolutePath(LogFileName);
+    if (log.fileGood()) {
+      report(log, msg::CHK0056I, logPath);
+    } else {
+      report(log, msg::CHK0007R, logPath);
+    }
+
+    result = runPhase(log, options, line.switches);
+
+    report(log, msg::CHK0999I);
+    endRunPhase();
+  }
+  return result;
+}

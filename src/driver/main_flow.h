@@ -1,0 +1,33 @@
+// The program's entry: command line, start lines, run phase, closing line
+// and exit status.
+#pragma once
+
+#include <string>
+
+#include "driver/check_options.h"
+#include "driver/message_catalog.h"
+
+/// The checker's own level, shown in the start line.
+constexpr const char* CheckerLevel = "V2R3.4.2";
+/// The option letters: ":" marks a required argument, "*" an optional one.
+constexpr const char* OptionLetters = "2:f:F:dDiIeEs*S*Ttu*U*v:V:";
+constexpr const char* LogFileName = "zorivt.log";
+
+/// What the command line asked for.
+struct CommandLine {
+  CheckOptions options;
+  RunSwitches switches;
+  MessageId threshold = 26300;
+  bool usageError = false;
+};
+
+/// Parses the arguments; usageError is set for anything the checker does
+/// not accept (the caller prints the usage text).
+CommandLine parseCommandLine(int argc, const char* const* argv);
+
+/// The usage text for program name `program`, each line ended by "\n".
+std::string usageText(const char* program);
+
+/// Runs the checker and returns the process exit status: 1 for a usage
+/// error or a refused version, else the result of the run phase.
+int runMain(int argc, const char* const* argv);

@@ -1,0 +1,40 @@
+#include "driver/message.h"
+
+#include <cstdio>
+
+Message::Message(MessageId id) : text_(lookupMessageText(id)) {}
+
+Message Message::arg(const Str& value) const {
+  Message result(*this);
+  const std::string& text = text_.str();
+  const char digit = static_cast<char>('0' + next_);
+  for (std::size_t p = 0; p + 1 < text.size(); ++p) {
+    if (text[p] == '%' && text[p + 1] == digit) {
+      std::string composed = text.substr(0, p);
+      composed += value.str();
+      composed += text.substr(p + 2);
+      result.text_ = Str(composed);
+      break;
+    }
+  }
+  result.next_ = next_ + 1;
+  return result;
+}
+
+Message Message::arg(std::int32_t value) const {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%ld", static_cast<long>(value));
+  return arg(Str(digits));
+}
+
+Message bind(const Message& message, ReportLog& log) {
+  Message result(message);
+  result.log_ = &log;
+  return result;
+}
+
+void writeLineEnd(ReportLog& log) {
+  log.flush();
+  log << '\n';
+  log.flush();
+}

@@ -1,0 +1,84 @@
+// Composition of catalog messages and the one emission sequence that every
+// finding goes through.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <type_traits>
+
+#include "driver/message_catalog.h"
+#include "driver/report_log.h"
+#include "driver/str.h"
+
+/// A message under composition: the template text with the placeholders
+/// filled so far, the number of the next placeholder, and the log it will be
+/// written to (none until bound). Every step yields a new value.
+class Message {
+ public:
+  /// The template of `id`, or the empty text when the catalog lacks it.
+  explicit Message(MessageId id);
+
+  /// Replaces the first "%n" (n = next placeholder number) searched from the
+  /// start of the text as it is now; without one the argument is dropped.
+  /// Either way the next number is one higher.
+  Message arg(const Str& value) const;
+  /// The value in signed decimal, then as text.
+  Message arg(std::int32_t value) const;
+
+  const Str& text() const { return text_; }
+  std::int32_t next() const { return next_; }
+  ReportLog* log() const { return log_; }
+
+  friend Message bind(const Message& message, ReportLog& log);
+
+ private:
+  Str text_;
+  std::int32_t next_ = 1;
+  ReportLog* log_ = nullptr;
+};
+
+/// A copy of `message` that will be written to `log`.
+Message bind(const Message& message, ReportLog& log);
+
+namespace detail {
+inline Message applyArg(const Message& m, const Str& v) { return m.arg(v); }
+inline Message applyArg(const Message& m, const char* v) { return m.arg(Str(v)); }
+inline Message applyArg(const Message& m, const std::string& v) { return m.arg(Str(v)); }
+template <typename T, typename = std::enable_if_t<std::is_integral_v<T>>>
+Message applyArg(const Message& m, T v) {
+  return m.arg(static_cast<std::int32_t>(v));
+}
+
+template <typename... Args>
+Message compose(ReportLog& log, MessageId id, const Args&... args) {
+  Message m = bind(Message(id), log);
+  ((m = applyArg(m, args)), ...);
+  return m;
+}
+}  // namespace detail
+
+/// The emission sequence: the message's id becomes the current id, the text
+/// is composed and written, ended by a line end and handed over with a flush.
+template <typename... Args>
+void report(ReportLog& log, MessageId id, const Args&... args) {
+  log.flush();  // text streamed before must not travel under this id
+  currentMessageId = id;
+  Message m = detail::compose(log, id, args...);
+  log << m.text().c_str() << '\n';
+  log.flush();
+}
+
+/// The same without the line end: for a text that already ends with one, or
+/// that the caller continues on the same line.
+template <typename... Args>
+void reportUnended(ReportLog& log, MessageId id, const Args&... args) {
+  log.flush();
+  currentMessageId = id;
+  Message m = detail::compose(log, id, args...);
+  log << m.text().c_str();
+  log.flush();
+}
+
+/// Neutral text: an empty separator line, or the line end that completes a
+/// line begun with reportUnended.
+void writeLineEnd(ReportLog& log);

@@ -1,0 +1,161 @@
+#include "driver/str.h"
+
+#include <cctype>
+#include <cstring>
+
+namespace {
+
+bool isBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+}  // namespace
+
+Str::Str(const char* data, std::size_t count) {
+  if (data == nullptr) return;
+  const void* nul = std::memchr(data, '\0', count);
+  if (nul != nullptr) count = static_cast<std::size_t>(static_cast<const char*>(nul) - data);
+  text_.assign(data, count);
+}
+
+char Str::at(std::size_t position) const {
+  if (position == 0 || position > text_.size()) return '\0';
+  return text_[position - 1];
+}
+
+Str& Str::append(const Str& other) {
+  text_ += other.text_;
+  return *this;
+}
+
+Str& Str::append(char c) {
+  if (c != '\0') text_ += c;
+  return *this;
+}
+
+Str Str::mid(std::size_t start, std::size_t count) const {
+  if (start == 0 || start > text_.size()) return Str();
+  std::size_t available = text_.size() - (start - 1);
+  if (count == 0 || count > available) count = available;
+  return Str(text_.substr(start - 1, count));
+}
+
+Str& Str::trim() {
+  std::size_t begin = 0;
+  std::size_t end = text_.size();
+  while (begin < end && isBlank(text_[begin])) ++begin;
+  while (end > begin && isBlank(text_[end - 1])) --end;
+  text_ = text_.substr(begin, end - begin);
+  return *this;
+}
+
+Str& Str::toLower() {
+  for (char& c : text_) c = lowerAscii(c);
+  return *this;
+}
+
+Str& Str::toUpper() {
+  for (char& c : text_) c = upperAscii(c);
+  return *this;
+}
+
+std::size_t Str::find(char c) const {
+  std::size_t p = text_.find(c);
+  return p == std::string::npos ? 0 : p + 1;
+}
+
+std::size_t Str::find(const char* text) const {
+  std::size_t p = text_.find(text);
+  return p == std::string::npos ? 0 : p + 1;
+}
+
+std::size_t Str::findLast(char c) const {
+  std::size_t p = text_.rfind(c);
+  return p == std::string::npos ? 0 : p + 1;
+}
+
+bool Str::startsWith(const char* prefix) const {
+  return text_.compare(0, std::strlen(prefix), prefix) == 0;
+}
+
+Str Str::joinWith(const Str& first, const Str& second, char separator) {
+  Str result(first);
+  if (!first.empty() && !first.endsWith(separator) && !second.empty()) result.append(separator);
+  if (!second.empty() && second.text_[0] == separator) {
+    result.text_.append(second.text_, 1, std::string::npos);
+  } else {
+    result.append(second);
+  }
+  return result;
+}
+
+bool equalsIgnoringCase(const Str& a, const Str& b) {
+  if (a.length() != b.length()) return false;
+  for (std::size_t i = 1; i <= a.length(); ++i) {
+    if (lowerAscii(a.at(i)) != lowerAscii(b.at(i))) return false;
+  }
+  return true;
+}
+
+Str Tokenizer::nextToken() {
+  while (!remaining_.empty()) {
+    Str piece;
+    std::size_t p = remaining_.find(separator_);
+    if (p == 0) {
+      piece = remaining_;
+    } else if (p >= 2) {
+      piece = remaining_.mid(1, p - 1);
+    }
+    if (p != 0 && p < remaining_.length()) {
+      remaining_ = remaining_.mid(p + 1);
+    } else {
+      remaining_ = Str();
+    }
+    if (trim_) piece.trim();
+    if (!piece.empty()) return piece;
+  }
+  return Str();
+}
+
+bool matchWildcard(const char* text, const char* pattern, char anyOne, char anyRun) {
+  if (text == nullptr) return false;
+  if (pattern == nullptr) pattern = "";
+  // Iterative matching with one backtrack point: the latest run wildcard.
+  // It accepts exactly the texts that the recursive definition accepts, in
+  // time bounded by the product of the lengths.
+  const char* t = text;
+  const char* q = pattern;
+  const char* starPattern = nullptr;
+  const char* starText = nullptr;
+  while (*t != '\0') {
+    if (*q == anyRun && anyRun != '\0') {
+      starPattern = ++q;
+      starText = t;
+    } else if (*q != '\0' && (*q == anyOne || *q == *t)) {
+      ++q;
+      ++t;
+    } else if (starPattern != nullptr) {
+      q = starPattern;
+      t = ++starText;
+    } else {
+      return false;
+    }
+  }
+  while (*q == anyRun && anyRun != '\0') ++q;
+  return *q == '\0';
+}
+
+std::istream& readWord(std::istream& in, Str& target) {
+  std::string word;
+  int c;
+  while ((c = in.get()) != std::char_traits<char>::eof() && isBlank(static_cast<char>(c))) {
+  }
+  while (c != std::char_traits<char>::eof() && !isBlank(static_cast<char>(c))) {
+    word += static_cast<char>(c);
+    c = in.get();
+  }
+  target = Str(word);
+  if (!word.empty() && in.eof()) in.clear(std::ios::eofbit);
+  return in;
+}

@@ -1,0 +1,252 @@
+// POSIX backend only: the emulated machine's drives and path resolution.
+#include "platform/posix/machine.h"
+
+#include <dirent.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace platform::posix {
+namespace {
+
+std::string realPathOf(const std::string& path) {
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return std::string();
+  std::string result(resolved);
+  std::free(resolved);
+  return result;
+}
+
+bool isHostDirectory(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool hostEntryExists(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool equalIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+  }
+  return true;
+}
+
+std::string joinHost(const std::string& dir, const std::string& name) {
+  if (!dir.empty() && dir.back() == '/') return dir + name;
+  return dir + "/" + name;
+}
+
+/// The host entry of `dir` named `name`, exactly or else ignoring case (the
+/// first such entry in byte order). Empty when there is none.
+std::string findEntry(const std::string& dir, const std::string& name) {
+  if (hostEntryExists(joinHost(dir, name))) return name;
+  DIR* d = ::opendir(dir.c_str());
+  if (d == nullptr) return std::string();
+  std::string best;
+  bool found = false;
+  while (struct dirent* e = ::readdir(d)) {
+    std::string entry(e->d_name);
+    if (entry == "." || entry == "..") continue;
+    if (equalIgnoringCase(entry, name) && (!found || entry < best)) {
+      best = entry;
+      found = true;
+    }
+  }
+  ::closedir(d);
+  return best;
+}
+
+bool hasWildcard(const std::string& component) {
+  return component.find_first_of("*?\"<>|") != std::string::npos;
+}
+
+/// Splits a path on both separators, dropping empty pieces and "." and
+/// resolving ".." lexically (a ".." at the root stays at the root).
+std::vector<std::string> normalisedComponents(const std::string& path) {
+  std::vector<std::string> parts;
+  std::string piece;
+  auto flush = [&]() {
+    if (piece.empty() || piece == ".") {
+    } else if (piece == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else {
+      parts.push_back(piece);
+    }
+    piece.clear();
+  };
+  for (char c : path) {
+    if (c == '\\' || c == '/') {
+      flush();
+    } else {
+      piece += c;
+    }
+  }
+  flush();
+  return parts;
+}
+
+int hostDriveIndex(char letter) {
+  char l = lowerAscii(letter);
+  return (l >= 'a' && l <= 'z') ? l - 'a' : -1;
+}
+
+}  // namespace
+
+const Machine& Machine::current() {
+  static Machine machine;
+  const char* value = std::getenv("ZORIVT_MACHINE");
+  std::string setting = value ? value : "";
+  if (machine.generation_ == 0 || setting != machine.setting_) machine.load(setting);
+  return machine;
+}
+
+void Machine::load(const std::string& setting) {
+  setting_ = setting;
+  ++generation_;
+  directory_.clear();
+  for (std::string& root : driveRoots_) root.clear();
+  if (!setting.empty()) {
+    directory_ = realPathOf(setting);
+    if (directory_.empty()) directory_ = setting;  // a missing machine: no drives but z:
+    for (char l = 'a'; l <= 'z'; ++l) {
+      std::string drive = joinHost(directory_, std::string("drive_") + l);
+      if (isHostDirectory(drive)) driveRoots_[l - 'a'] = realPathOf(drive);
+    }
+  }
+  if (driveRoots_['z' - 'a'].empty()) driveRoots_['z' - 'a'] = "/";
+}
+
+std::string Machine::machineFile(const char* name) const {
+  if (directory_.empty()) return std::string();
+  return joinHost(directory_, name);
+}
+
+bool Machine::driveRoot(char letter, std::string& root) const {
+  int index = hostDriveIndex(letter);
+  if (index < 0 || driveRoots_[index].empty()) return false;
+  root = driveRoots_[index];
+  return true;
+}
+
+std::string Machine::windowsPathOf(const std::string& hostPath) const {
+  std::string path = hostPath;
+  if (path.empty() || path[0] != '/') {
+    char buffer[PATH_MAX];
+    if (::getcwd(buffer, sizeof buffer) != nullptr) path = joinHost(buffer, path);
+  }
+  std::string real = realPathOf(path);
+  if (!real.empty()) path = real;
+  for (int i = 0; i < 26; ++i) {
+    const std::string& root = driveRoots_[i];
+    if (root.empty() || root == "/") continue;
+    if (path == root || (path.compare(0, root.size(), root) == 0 && path[root.size()] == '/')) {
+      std::string rest = path.substr(root.size());
+      std::replace(rest.begin(), rest.end(), '/', '\\');
+      if (rest.empty()) rest = "\\";
+      return std::string(1, static_cast<char>('a' + i)) + ":" + rest;
+    }
+  }
+  std::string rest = path;
+  std::replace(rest.begin(), rest.end(), '/', '\\');
+  if (rest.empty() || rest[0] != '\\') rest = "\\" + rest;
+  return "z:" + rest;
+}
+
+std::string Machine::currentDirectory() const {
+  char buffer[PATH_MAX];
+  if (::getcwd(buffer, sizeof buffer) == nullptr) return std::string();
+  return windowsPathOf(buffer);
+}
+
+std::string Machine::currentDirectoryOfDrive(int drive) const {
+  if (drive < 1 || drive > 26) return std::string();
+  std::string cwd = currentDirectory();
+  char letter = static_cast<char>('a' + drive - 1);
+  if (!cwd.empty() && lowerAscii(cwd[0]) == letter) return cwd;
+  if (driveRoots_[drive - 1].empty()) return std::string();
+  return std::string(1, letter) + ":\\";
+}
+
+bool Machine::resolve(const std::string& windowsPath, std::string& hostPath,
+                      bool lastMayBeMissing) const {
+  if (windowsPath.empty()) return false;
+  std::string path = windowsPath;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') return false;  // UNC: no network
+
+  char drive;
+  std::string rest;
+  if (path.size() >= 2 && path[1] == ':' && hostDriveIndex(path[0]) >= 0) {
+    drive = lowerAscii(path[0]);
+    rest = path.substr(2);
+  } else {
+    std::string cwd = currentDirectory();
+    if (cwd.size() < 2) return false;
+    drive = lowerAscii(cwd[0]);
+    rest = path;
+  }
+  if (rest.empty() || rest[0] != '\\') {
+    std::string base = currentDirectoryOfDrive(drive - 'a' + 1);
+    if (base.size() < 2) return false;
+    rest = base.substr(2) + "\\" + rest;
+  }
+
+  std::string host;
+  if (!driveRoot(drive, host)) return false;
+  std::vector<std::string> parts = normalisedComponents(rest);
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const std::string& part = parts[i];
+    if (hasWildcard(part)) return false;
+    std::string entry = findEntry(host, part);
+    if (entry.empty()) {
+      if (!(lastMayBeMissing && i + 1 == parts.size())) return false;
+      entry = part;
+    }
+    host = joinHost(host, entry);
+  }
+  hostPath = host;
+  return true;
+}
+
+std::string upperAscii(const std::string& text) {
+  std::string result(text);
+  for (char& c : result) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return result;
+}
+
+bool matchSearchPattern(const std::string& name, const std::string& pattern) {
+  const std::string text = upperAscii(name);
+  const std::string pat = upperAscii(pattern);
+  std::size_t t = 0, q = 0, starQ = std::string::npos, starT = 0;
+  while (t < text.size()) {
+    if (q < pat.size() && pat[q] == '*') {
+      starQ = ++q;
+      starT = t;
+    } else if (q < pat.size() && (pat[q] == '?' || pat[q] == text[t])) {
+      ++q;
+      ++t;
+    } else if (starQ != std::string::npos) {
+      q = starQ;
+      t = ++starT;
+    } else {
+      return false;
+    }
+  }
+  while (q < pat.size() && pat[q] == '*') ++q;
+  return q == pat.size();
+}
+
+}  // namespace platform::posix

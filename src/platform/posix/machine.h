@@ -1,0 +1,60 @@
+// POSIX backend only: the emulated NT machine described by the directory in
+// ZORIVT_MACHINE (drives, current directories, path resolution). Every other
+// file of this backend maps Windows paths through it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform::posix {
+
+class Machine {
+ public:
+  /// The machine of the current ZORIVT_MACHINE value; it is loaded again
+  /// when that value changes (tests switch machines within one process).
+  static const Machine& current();
+
+  /// Host path of the machine directory; empty when none is selected.
+  const std::string& directory() const { return directory_; }
+  /// Grows whenever another machine is loaded, so caches can notice.
+  std::uint64_t generation() const { return generation_; }
+
+  /// Host path of the machine file `name` (registry.reg, faults); empty
+  /// without a machine directory.
+  std::string machineFile(const char* name) const;
+
+  /// Host root of a drive (letter in either case); false when unmapped.
+  bool driveRoot(char letter, std::string& root) const;
+
+  /// Resolves a Windows path to a host path. Components match exactly, else
+  /// ignoring ASCII case. With `lastMayBeMissing` the last component need not
+  /// exist (a file about to be created) and keeps its own spelling.
+  bool resolve(const std::string& windowsPath, std::string& hostPath,
+               bool lastMayBeMissing = false) const;
+
+  /// Windows form of a host path: x:\... inside drive_x, else z:\...
+  std::string windowsPathOf(const std::string& hostPath) const;
+
+  /// Current directory as a Windows path; empty when the host has none.
+  std::string currentDirectory() const;
+  /// Current directory of drive 1 = A:, ...; the root of a mapped drive
+  /// other than the current one; empty for an unmapped drive.
+  std::string currentDirectoryOfDrive(int drive) const;
+
+ private:
+  void load(const std::string& setting);
+
+  std::string setting_;
+  std::string directory_;
+  std::string driveRoots_[26];
+  std::uint64_t generation_ = 0;
+};
+
+/// Matches a name against a Windows search pattern ("*" and "?"),
+/// ignoring ASCII case.
+bool matchSearchPattern(const std::string& name, const std::string& pattern);
+
+/// Upper-case ASCII copy, the key of NTFS name order.
+std::string upperAscii(const std::string& text);
+
+}  // namespace platform::posix

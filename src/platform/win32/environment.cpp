@@ -1,0 +1,16 @@
+// Win32 backend only: the process environment.
+#include <cstdlib>
+
+#include "platform/environment.h"
+
+namespace platform {
+
+bool environmentVariable(const std::string& name, std::string& value) {
+  if (name.empty()) return false;
+  const char* raw = std::getenv(name.c_str());
+  if (raw == nullptr) return false;
+  value = raw;
+  return true;
+}
+
+}  // namespace platform

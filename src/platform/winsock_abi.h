@@ -1,0 +1,136 @@
+// The Winsock 1.1 interface as the checker binds it at run time: the layouts
+// of its structures and the signatures of its 22 procedures, in the 64-bit
+// Windows ABI. The real wsock32.dll and the POSIX backend's built-in one
+// both follow them; nothing here includes a system header.
+#pragma once
+
+#include <cstdint>
+
+#if defined(_WIN32) && !defined(_WIN64)
+#define ZORIVT_WSAAPI __stdcall
+#else
+#define ZORIVT_WSAAPI
+#endif
+
+namespace winsock {
+
+using Socket = std::uintptr_t;  // SOCKET
+constexpr Socket InvalidSocket = ~Socket(0);
+constexpr int SocketError = -1;
+constexpr std::uint32_t InaddrNone = 0xFFFFFFFFu;
+constexpr std::uint32_t InaddrAny = 0;
+
+constexpr int AfInet = 2;
+constexpr int SockStream = 1;
+constexpr int SockRaw = 3;
+constexpr int SolSocket = 0xFFFF;
+constexpr int SoReuseAddr = 4;
+
+// Error codes (WSAGetLastError).
+constexpr int WsaEacces = 10013;
+constexpr int WsaEsocktnosupport = 10044;
+constexpr int WsaEaddrinuse = 10048;
+constexpr int WsaEnetunreach = 10051;
+constexpr int WsaEtimedout = 10060;
+constexpr int WsaEconnrefused = 10061;
+constexpr int WsaEhostunreach = 10065;
+constexpr int WsaSysNotReady = 10091;
+constexpr int WsaNotInitialised = 10093;
+constexpr int WsaServiceNotFound = 10108;  // WSASERVICE_NOT_FOUND
+constexpr int WsaHostNotFound = 11001;
+constexpr int WsaTryAgain = 11002;
+constexpr int WsaNoRecovery = 11003;
+constexpr int WsaNoData = 11004;
+
+constexpr int DescriptionLength = 256;
+constexpr int SystemStatusLength = 128;
+constexpr int FdSetSize = 64;
+
+struct HostEnt {
+  char* h_name;
+  char** h_aliases;
+  short h_addrtype;
+  short h_length;
+  char** h_addr_list;
+};
+
+struct ServEnt {  // the 64-bit layout: the protocol before the port
+  char* s_name;
+  char** s_aliases;
+  char* s_proto;
+  short s_port;
+};
+
+struct ProtoEnt {
+  char* p_name;
+  char** p_aliases;
+  short p_proto;
+};
+
+struct WsaData {  // the 64-bit layout
+  std::uint16_t wVersion;
+  std::uint16_t wHighVersion;
+  unsigned short iMaxSockets;
+  unsigned short iMaxUdpDg;
+  char* lpVendorInfo;
+  char szDescription[DescriptionLength + 1];
+  char szSystemStatus[SystemStatusLength + 1];
+};
+
+struct InAddr {
+  std::uint32_t s_addr;  // network byte order
+};
+
+struct SockAddr {
+  std::uint16_t sa_family;
+  char sa_data[14];
+};
+
+struct SockAddrIn {
+  std::int16_t sin_family;
+  std::uint16_t sin_port;  // network byte order
+  InAddr sin_addr;
+  char sin_zero[8];
+};
+
+struct FdSet {
+  std::uint32_t fd_count;
+  Socket fd_array[FdSetSize];
+};
+
+struct TimeVal {
+  std::int32_t tv_sec;  // a Windows long
+  std::int32_t tv_usec;
+};
+
+static_assert(sizeof(SockAddrIn) == 16, "sockaddr_in is 16 bytes");
+static_assert(sizeof(InAddr) == 4, "in_addr is 4 bytes");
+
+using GetHostNameFn = int(ZORIVT_WSAAPI*)(char* name, int length);
+using GetHostByNameFn = HostEnt*(ZORIVT_WSAAPI*)(const char* name);
+using GetHostByAddrFn = HostEnt*(ZORIVT_WSAAPI*)(const char* address, int length, int type);
+using GetServByNameFn = ServEnt*(ZORIVT_WSAAPI*)(const char* name, const char* protocol);
+using GetProtoByNameFn = ProtoEnt*(ZORIVT_WSAAPI*)(const char* name);
+using InetAddrFn = std::uint32_t(ZORIVT_WSAAPI*)(const char* text);
+using InetNtoaFn = char*(ZORIVT_WSAAPI*)(InAddr address);
+using NtohsFn = std::uint16_t(ZORIVT_WSAAPI*)(std::uint16_t value);
+using NtohlFn = std::uint32_t(ZORIVT_WSAAPI*)(std::uint32_t value);
+using HtonsFn = std::uint16_t(ZORIVT_WSAAPI*)(std::uint16_t value);
+using WsaStartupFn = int(ZORIVT_WSAAPI*)(std::uint16_t version, WsaData* data);
+using WsaCleanupFn = int(ZORIVT_WSAAPI*)();
+using SocketFn = Socket(ZORIVT_WSAAPI*)(int family, int type, int protocol);
+using SetSockOptFn = int(ZORIVT_WSAAPI*)(Socket s, int level, int option, const char* value,
+                                         int length);
+using BindFn = int(ZORIVT_WSAAPI*)(Socket s, const SockAddr* address, int length);
+using ConnectFn = int(ZORIVT_WSAAPI*)(Socket s, const SockAddr* address, int length);
+using CloseSocketFn = int(ZORIVT_WSAAPI*)(Socket s);
+using SendToFn = int(ZORIVT_WSAAPI*)(Socket s, const char* data, int length, int flags,
+                                     const SockAddr* to, int toLength);
+using RecvFromFn = int(ZORIVT_WSAAPI*)(Socket s, char* buffer, int length, int flags,
+                                       SockAddr* from, int* fromLength);
+using SelectFn = int(ZORIVT_WSAAPI*)(int count, FdSet* read, FdSet* write, FdSet* error,
+                                     const TimeVal* timeout);
+using WsaGetLastErrorFn = int(ZORIVT_WSAAPI*)();
+using GetSockNameFn = int(ZORIVT_WSAAPI*)(Socket s, SockAddr* address, int* length);
+
+}  // namespace winsock

@@ -1,0 +1,210 @@
+#include "harness.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace e2e {
+namespace {
+
+std::string readWhole(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+std::string checkerBinary() {
+  const char* chosen = std::getenv("ZORIVT_E2E_BINARY");
+  return chosen && *chosen ? chosen : ZORIVT_BINARY;
+}
+
+std::string quoted(const std::vector<std::string>& words) {
+  std::string text;
+  for (const std::string& word : words) {
+    if (!text.empty()) text += ' ';
+    text += word.find_first_of(" \t;*?") == std::string::npos ? word : "'" + word + "'";
+  }
+  return text;
+}
+
+constexpr int RunTimeoutSeconds = 120;
+
+}  // namespace
+
+TestMachine::TestMachine() {
+  std::random_device device;
+  std::ostringstream name;
+  name << "zorivt-e2e-" << std::hex << device() << device();
+  folder_ = fs::temp_directory_path() / name.str();
+  machine_ = folder_ / "machine";
+  fs::create_directories(machine_ / "drive_c");
+  folder_ = fs::canonical(folder_);
+  machine_ = folder_ / "machine";
+  environment_["ZORIVT_MACHINE"] = machine_.string();
+}
+
+TestMachine::~TestMachine() {
+  const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+  if (info != nullptr && info->result()->Failed()) {
+    std::fprintf(stderr, "test folder kept: %s\n", folder_.string().c_str());
+    return;
+  }
+  std::error_code ignored;
+  fs::remove_all(folder_, ignored);
+}
+
+TestMachine& TestMachine::file(const std::string& relative, const std::string& content) {
+  fs::path path = machine_ / relative;
+  fs::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary);
+  out << content;
+  return *this;
+}
+
+TestMachine& TestMachine::directory(const std::string& relative) {
+  fs::create_directories(machine_ / relative);
+  return *this;
+}
+
+TestMachine& TestMachine::registry(const std::string& body) {
+  return file("registry.reg", "REGEDIT4\n\n" + body);
+}
+
+TestMachine& TestMachine::faults(const std::string& lines) { return file("faults", lines); }
+
+std::string TestMachine::read(const std::string& relative) const {
+  return readWhole(machine_ / relative);
+}
+
+TestMachine& TestMachine::env(const std::string& name, const std::string& value) {
+  environment_[name] = value;
+  return *this;
+}
+
+TestMachine& TestMachine::unsetEnv(const std::string& name) {
+  environment_.erase(name);
+  return *this;
+}
+
+TestMachine& TestMachine::workingDirectory(const std::string& relative) {
+  workingDirectory_ = relative;
+  return *this;
+}
+
+RunResult TestMachine::run(const std::vector<std::string>& arguments) const {
+  RunResult result;
+  const std::string binary = checkerBinary();
+  const fs::path cwd = machine_ / workingDirectory_;
+  fs::create_directories(cwd);
+  const fs::path outPath = folder_ / "stdout.txt";
+  const fs::path errPath = folder_ / "stderr.txt";
+
+  std::vector<std::string> argv{"zorivt"};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  std::vector<std::string> envp;
+  for (const auto& [name, value] : environment_) envp.push_back(name + "=" + value);
+  result.command = "cd " + cwd.string() + " && env -i " + quoted(envp) + " " + binary + " " +
+                   quoted(arguments);
+
+  std::vector<char*> rawArgv, rawEnvp;
+  for (std::string& a : argv) rawArgv.push_back(a.data());
+  rawArgv.push_back(nullptr);
+  for (std::string& e : envp) rawEnvp.push_back(e.data());
+  rawEnvp.push_back(nullptr);
+
+  pid_t child = ::fork();
+  if (child == 0) {
+    int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int in = ::open("/dev/null", O_RDONLY);
+    if (out < 0 || err < 0 || in < 0 || ::chdir(cwd.c_str()) != 0) ::_exit(126);
+    ::dup2(in, 0);
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    ::execve(binary.c_str(), rawArgv.data(), rawEnvp.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(RunTimeoutSeconds);
+  for (;;) {
+    pid_t done = ::waitpid(child, &status, WNOHANG);
+    if (done == child) break;
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(child, SIGKILL);
+      ::waitpid(child, &status, 0);
+      ADD_FAILURE() << "checker timed out: " << result.command;
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  result.outText = readWhole(outPath);
+  result.errText = readWhole(errPath);
+  result.out = splitLines(result.outText);
+  result.err = splitLines(result.errText);
+  const fs::path logPath = cwd / "zorivt.log";
+  result.logExists = fs::exists(logPath);
+  if (result.logExists) result.log = splitLines(readWhole(logPath));
+  return result;
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (char c : text) {
+    if (c == '\n') {
+      lines.push_back(line);
+      line.clear();
+    } else {
+      line += c;
+    }
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+bool isStartLine(const std::string& line) {
+  static const std::regex pattern(
+      R"(CHK0000I: Configuration check \(V2R3\.4\.2\) started on )"
+      R"((Sun|Mon|Tue|Wed|Thu|Fri|Sat) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) )"
+      R"([ 1-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-6][0-9] [0-9]{4})");
+  return std::regex_match(line, pattern);
+}
+
+void expectLines(const RunResult& run, const char* what, const std::vector<std::string>& actual,
+                 const std::vector<std::string>& expected) {
+  bool same = actual.size() == expected.size();
+  for (std::size_t i = 0; same && i < actual.size(); ++i) {
+    if (expected[i] == "CHK0000I*") {
+      same = isStartLine(actual[i]);
+    } else {
+      same = actual[i] == expected[i];
+    }
+  }
+  if (same) return;
+  std::ostringstream message;
+  message << what << " differs\n  command: " << run.command << "\n  expected:\n";
+  for (const std::string& line : expected) message << "    |" << line << "\n";
+  message << "  actual:\n";
+  for (const std::string& line : actual) message << "    |" << line << "\n";
+  ADD_FAILURE() << message.str();
+}
+
+std::vector<std::string> startLines(const std::string& logPath, const char* version) {
+  return {"CHK0000I*", std::string("CHK0001I: Performing Corvanta V") + version + " checks.", "",
+          "CHK0050I: ===> Setup checks.", "CHK0056I: Writing log file " + logPath + "."};
+}
+
+}  // namespace e2e

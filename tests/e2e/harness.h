@@ -1,0 +1,84 @@
+// End-to-end harness: lays out a machine directory in a fresh temporary
+// folder, runs the built checker against it with a controlled environment,
+// arguments and working directory, and hands back the exit status, the log
+// file's lines and the console output for exact assertions.
+//
+// The checker under test is the build's own `zorivt` unless the environment
+// variable ZORIVT_E2E_BINARY names another one.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+struct RunResult {
+  std::string command;  // for failure messages
+  int exitStatus = -1;
+  bool logExists = false;
+  std::vector<std::string> log;  // lines of zorivt.log in the working directory
+  std::vector<std::string> out;  // standard output, split at line feeds
+  std::vector<std::string> err;  // standard error, split at line feeds
+  std::string outText;
+  std::string errText;
+};
+
+class TestMachine {
+ public:
+  TestMachine();
+  ~TestMachine();
+  TestMachine(const TestMachine&) = delete;
+  TestMachine& operator=(const TestMachine&) = delete;
+
+  /// Host path of the machine directory, and of a path inside it.
+  const std::filesystem::path& root() const { return machine_; }
+  std::filesystem::path host(const std::string& relative) const { return machine_ / relative; }
+
+  /// Creates a file (and its directories) inside the machine directory.
+  TestMachine& file(const std::string& relative, const std::string& content);
+  TestMachine& directory(const std::string& relative);
+  /// registry.reg: `body` follows a "REGEDIT4" first line.
+  TestMachine& registry(const std::string& body);
+  TestMachine& faults(const std::string& lines);
+  std::string read(const std::string& relative) const;
+
+  /// Environment of the runs; it starts empty but for ZORIVT_MACHINE.
+  TestMachine& env(const std::string& name, const std::string& value);
+  TestMachine& unsetEnv(const std::string& name);
+  /// Working directory of the runs, relative to the machine directory
+  /// (default "drive_c").
+  TestMachine& workingDirectory(const std::string& relative);
+
+  RunResult run(const std::vector<std::string>& arguments) const;
+
+ private:
+  std::filesystem::path folder_;   // the test's temporary folder
+  std::filesystem::path machine_;  // folder_/machine
+  std::map<std::string, std::string> environment_;
+  std::string workingDirectory_ = "drive_c";
+};
+
+/// Splits at line feeds; a final line feed ends the last line.
+std::vector<std::string> splitLines(const std::string& text);
+
+/// Matches the start line: "CHK0000I: Configuration check (V2R3.4.2)
+/// started on " and a ctime text.
+bool isStartLine(const std::string& line);
+
+/// Expects `actual` to equal `expected` line by line. A line "CHK0000I*"
+/// in `expected` stands for any start line.
+void expectLines(const RunResult& run, const char* what, const std::vector<std::string>& actual,
+                 const std::vector<std::string>& expected);
+
+/// The log lines a run writes before its run phase begins.
+std::vector<std::string> startLines(const std::string& logPath, const char* version = "2.30");
+
+}  // namespace e2e
+
+#define EXPECT_LOG(run, ...) ::e2e::expectLines((run), "log", (run).log, __VA_ARGS__)
+#define EXPECT_OUT(run, ...) ::e2e::expectLines((run), "stdout", (run).out, __VA_ARGS__)
+#define EXPECT_ERR(run, ...) ::e2e::expectLines((run), "stderr", (run).err, __VA_ARGS__)

@@ -1,0 +1,47 @@
+// A throw-away emulated machine for unit tests: a temporary directory laid
+// out as a machine directory, selected through ZORIVT_MACHINE, with the
+// process's working directory moved into it. Everything is restored (and
+// the directory removed unless the test failed) when it goes out of scope.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+class TestMachine {
+ public:
+  TestMachine();
+  ~TestMachine();
+  TestMachine(const TestMachine&) = delete;
+  TestMachine& operator=(const TestMachine&) = delete;
+
+  const std::filesystem::path& root() const { return root_; }
+  /// Host path of a path relative to the machine directory ("drive_c/x").
+  std::filesystem::path host(const std::string& relative) const { return root_ / relative; }
+
+  void makeDirectory(const std::string& relative) const;
+  void writeFile(const std::string& relative, const std::string& content) const;
+  std::string readFile(const std::string& relative) const;
+  /// Moves the working directory to a directory of the machine.
+  void changeDirectory(const std::string& relative) const;
+
+ private:
+  std::filesystem::path root_;
+  std::filesystem::path savedDirectory_;
+  std::string savedMachine_;
+  bool hadMachine_ = false;
+};
+
+/// Sets or (with a null value) removes an environment variable.
+void setTestEnvironment(const char* name, const char* value);
+
+/// Sets an environment variable for the life of the object.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const char* value);
+  ~ScopedEnvironment();
+
+ private:
+  std::string name_;
+  std::string saved_;
+  bool had_;
+};
