@@ -1,0 +1,83 @@
+// POSIX backend only: the Windows version and directory of the emulated
+// machine, read from its registry as Windows keeps them there.
+#include <cstdio>
+#include <string>
+
+#include "platform/registry.h"
+#include "platform/system_info.h"
+
+namespace platform {
+namespace {
+
+const char* const NtKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+const char* const WindowsKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+
+/// A string value of an open key; false when it is missing.
+bool readString(RegistryHandle key, const char* name, std::string& value) {
+  std::uint32_t size = 0;
+  std::uint32_t type = 0;
+  if (registryQueryValue(key, name, &type, nullptr, &size) != RegistrySuccess) return false;
+  std::string data(size + 1, '\0');
+  if (registryQueryValue(key, name, &type, reinterpret_cast<unsigned char*>(&data[0]), &size) !=
+      RegistrySuccess) {
+    return false;
+  }
+  data.resize(size);
+  std::size_t nul = data.find('\0');
+  if (nul != std::string::npos) data.resize(nul);
+  value = data;
+  return true;
+}
+
+/// "4.0" or "4.10.1998": the first two numbers.
+void parseVersion(const std::string& text, std::uint32_t& major, std::uint32_t& minor) {
+  unsigned a = 0, b = 0;
+  int n = std::sscanf(text.c_str(), "%u.%u", &a, &b);
+  if (n >= 1) major = a;
+  if (n >= 2) minor = b;
+}
+
+struct MachineVersion {
+  VersionInfo info;
+  std::string directory;
+};
+
+MachineVersion readMachineVersion() {
+  MachineVersion result;
+  result.info.platformId = PlatformNt;
+  result.info.major = 4;
+  result.info.minor = 0;
+  result.info.build = 1381;
+  result.directory = "C:\\WINNT";
+
+  RegistryHandle key = 0;
+  if (registryOpenKey(LocalMachineKey, NtKey, RegistryAccess::QueryValue, key) == RegistrySuccess) {
+    std::string value;
+    if (readString(key, "CurrentVersion", value)) parseVersion(value, result.info.major, result.info.minor);
+    if (readString(key, "SystemRoot", value) && !value.empty()) result.directory = value;
+    registryCloseKey(key);
+    return result;
+  }
+  if (registryOpenKey(LocalMachineKey, WindowsKey, RegistryAccess::QueryValue, key) ==
+      RegistrySuccess) {
+    result.info.platformId = PlatformWindows;
+    result.info.build = 0;
+    result.directory = "C:\\WINDOWS";
+    std::string value;
+    if (readString(key, "VersionNumber", value)) parseVersion(value, result.info.major, result.info.minor);
+    if (readString(key, "SystemRoot", value) && !value.empty()) result.directory = value;
+    registryCloseKey(key);
+  }
+  return result;
+}
+
+}  // namespace
+
+bool windowsVersion(VersionInfo& info) {
+  info = readMachineVersion().info;
+  return true;
+}
+
+std::string windowsDirectory() { return readMachineVersion().directory; }
+
+}  // namespace platform
