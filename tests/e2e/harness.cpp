@@ -207,4 +207,52 @@ std::vector<std::string> startLines(const std::string& logPath, const char* vers
           "CHK0050I: ===> Setup checks.", "CHK0056I: Writing log file " + logPath + "."};
 }
 
+void expectBlock(const RunResult& run, const std::vector<std::string>& expected) {
+  std::vector<std::string> block;
+  bool inside = false;
+  for (const std::string& line : run.log) {
+    if (!inside && !expected.empty() && line == expected.front()) inside = true;
+    if (!inside) continue;
+    if (line.empty()) break;
+    block.push_back(line);
+  }
+  if (!inside) {
+    std::ostringstream message;
+    message << "log has no block starting with |" << (expected.empty() ? "" : expected.front())
+            << "|\n  command: " << run.command << "\n  log:\n";
+    for (const std::string& line : run.log) message << "    |" << line << "\n";
+    ADD_FAILURE() << message.str();
+    return;
+  }
+  expectLines(run, "log block", block, expected);
+}
+
+std::vector<std::string> setupBlock(const std::string& directory,
+                                    const std::vector<std::string>& more) {
+  const std::string logPath =
+      directory + (!directory.empty() && directory.back() == '\\' ? "" : "\\") + "zorivt.log";
+  std::vector<std::string> lines{
+      "CHK0050I: ===> Setup checks.", "CHK0056I: Writing log file " + logPath + ".",
+      "CHK0080A: Registry does not contain an entry for Corvanta.",
+      "CHK0061A: Assuming current directory " + directory + " as product path."};
+  lines.insert(lines.end(), more.begin(), more.end());
+  return lines;
+}
+
+bool registryReaderPresent() {
+  static const bool present = [] {
+    TestMachine machine;
+    machine.directory("drive_c/corvanta/bin")
+        .registry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.3]\n"
+                  "\"Directory\"=\"c:\\\\corvanta\"\n");
+    RunResult run = machine.run({"-v", "ZOR_LANG"});
+    if (!run.logExists || run.exitStatus != 0) return false;
+    for (const std::string& line : run.log) {
+      if (line.rfind("CHK0080A", 0) == 0) return false;
+    }
+    return true;
+  }();
+  return present;
+}
+
 }  // namespace e2e
