@@ -49,27 +49,7 @@ TEST(CommandLine, NoArgumentsRunsTheFullCheck) {
   machine.workingDirectory("drive_c/Prod/Run");
   RunResult run = machine.run({});
   EXPECT_EQ(run.exitStatus, 0);
-  std::vector<std::string> expected = e2e::startLines("c:\\prod\\run\\zorivt.log");
-  for (const char* line : {"CHK0080A: Registry does not contain an entry for Corvanta.",
-                           "CHK0061A: Assuming current directory c:\\prod\\run as product path.",
-                           "CHK0062R: Corvanta profile zorpzcfg.prf not found.", "",
-                           "CHK0050I: ===> General checks.",
-                           "CHK0055I: The operating system is Windows NT 4.00.",
-                           "CHK0011R: Variable ZOR_FILES is not set.",
-                           "CHK0083I: Tracing is disabled (0, 0, 0).", ""}) {
-    expected.push_back(line);
-  }
-  for (const char* component :
-       {"Database Server (osserver.exe)", "QuorLink Server (zorpisrv.exe)",
-        "R/T Server (zorpesrv.exe)", "Bundle Server (zorposrv.exe)",
-        "Notification Server (zorpwess.exe)", "Delivery Server (zorpedes.exe)",
-        "R/T Client (zorbssrt.exe)", "Execution Client (zorbxcli.exe)",
-        "Bundle Client (zorbobcl.exe)"}) {
-    expected.push_back(std::string("CHK0052I: ===> ") + component + " not installed.");
-    expected.push_back("");
-  }
-  expected.push_back("CHK0999I: Configuration-checking utility ended.");
-  EXPECT_LOG(run, expected);
+  EXPECT_LOG(run, e2e::emptyMachineLog("c:\\prod\\run"));
   EXPECT_ERR(run, {});
 }
 

@@ -10,34 +10,7 @@ namespace {
 
 const char* const Closing = "CHK0999I: Configuration-checking utility ended.";
 
-/// The log of a run on an empty machine in c:\ (no registry entry, no
-/// profile, no component installed); with the PATH debug line when asked.
-std::vector<std::string> fullLog(bool debug) {
-  std::vector<std::string> log = e2e::startLines("c:\\zorivt.log");
-  for (const char* line : {"CHK0080A: Registry does not contain an entry for Corvanta.",
-                           "CHK0061A: Assuming current directory c:\\ as product path.",
-                           "CHK0062R: Corvanta profile zorpzcfg.prf not found."}) {
-    log.push_back(line);
-  }
-  if (debug) log.push_back("CHK--DBG: PATH = 'c:\\'");
-  for (const char* line :
-       {"", "CHK0050I: ===> General checks.", "CHK0055I: The operating system is Windows NT 4.00.",
-        "CHK0011R: Variable ZOR_FILES is not set.", "CHK0083I: Tracing is disabled (0, 0, 0).",
-        ""}) {
-    log.push_back(line);
-  }
-  for (const char* component :
-       {"Database Server (osserver.exe)", "QuorLink Server (zorpisrv.exe)",
-        "R/T Server (zorpesrv.exe)", "Bundle Server (zorposrv.exe)",
-        "Notification Server (zorpwess.exe)", "Delivery Server (zorpedes.exe)",
-        "R/T Client (zorbssrt.exe)", "Execution Client (zorbxcli.exe)",
-        "Bundle Client (zorbobcl.exe)"}) {
-    log.push_back(std::string("CHK0052I: ===> ") + component + " not installed.");
-    log.push_back("");
-  }
-  log.push_back(Closing);
-  return log;
-}
+std::vector<std::string> fullLog(bool debug) { return e2e::emptyMachineLog("c:\\", debug); }
 
 }  // namespace
 

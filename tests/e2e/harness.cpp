@@ -227,16 +227,52 @@ void expectBlock(const RunResult& run, const std::vector<std::string>& expected)
   expectLines(run, "log block", block, expected);
 }
 
+namespace {
+
+std::string logPathIn(const std::string& directory) {
+  return directory + (!directory.empty() && directory.back() == '\\' ? "" : "\\") + "zorivt.log";
+}
+
+/// The discovery lines of a machine whose registry names no product
+/// directory, run in `directory`.
+std::vector<std::string> fallbackLines(const std::string& directory) {
+  return {"CHK0080A: Registry does not contain an entry for Corvanta.",
+          "CHK0061A: Assuming current directory " + directory + " as product path."};
+}
+
+}  // namespace
+
 std::vector<std::string> setupBlock(const std::string& directory,
                                     const std::vector<std::string>& more) {
-  const std::string logPath =
-      directory + (!directory.empty() && directory.back() == '\\' ? "" : "\\") + "zorivt.log";
-  std::vector<std::string> lines{
-      "CHK0050I: ===> Setup checks.", "CHK0056I: Writing log file " + logPath + ".",
-      "CHK0080A: Registry does not contain an entry for Corvanta.",
-      "CHK0061A: Assuming current directory " + directory + " as product path."};
+  std::vector<std::string> lines{"CHK0050I: ===> Setup checks.",
+                                 "CHK0056I: Writing log file " + logPathIn(directory) + "."};
+  for (const std::string& line : fallbackLines(directory)) lines.push_back(line);
   lines.insert(lines.end(), more.begin(), more.end());
   return lines;
+}
+
+std::vector<std::string> emptyMachineLog(const std::string& directory, bool debug) {
+  std::vector<std::string> log = startLines(logPathIn(directory));
+  for (const std::string& line : fallbackLines(directory)) log.push_back(line);
+  log.push_back("CHK0062R: Corvanta profile zorpzcfg.prf not found.");
+  if (debug) log.push_back("CHK--DBG: PATH = '" + directory + "'");
+  for (const char* line :
+       {"", "CHK0050I: ===> General checks.", "CHK0055I: The operating system is Windows NT 4.00.",
+        "CHK0011R: Variable ZOR_FILES is not set.", "CHK0083I: Tracing is disabled (0, 0, 0).",
+        ""}) {
+    log.push_back(line);
+  }
+  for (const char* component :
+       {"Database Server (osserver.exe)", "QuorLink Server (zorpisrv.exe)",
+        "R/T Server (zorpesrv.exe)", "Bundle Server (zorposrv.exe)",
+        "Notification Server (zorpwess.exe)", "Delivery Server (zorpedes.exe)",
+        "R/T Client (zorbssrt.exe)", "Execution Client (zorbxcli.exe)",
+        "Bundle Client (zorbobcl.exe)"}) {
+    log.push_back(std::string("CHK0052I: ===> ") + component + " not installed.");
+    log.push_back("");
+  }
+  log.push_back("CHK0999I: Configuration-checking utility ended.");
+  return log;
 }
 
 bool registryReaderPresent() {

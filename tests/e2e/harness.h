@@ -88,6 +88,11 @@ void expectBlock(const RunResult& run, const std::vector<std::string>& expected)
 std::vector<std::string> setupBlock(const std::string& directory,
                                     const std::vector<std::string>& more);
 
+/// The whole log of a run without arguments in `directory` (a lower-case
+/// Windows path) on a machine with nothing installed: no registry entry, no
+/// profile, no component; with the profile search's debug line when asked.
+std::vector<std::string> emptyMachineLog(const std::string& directory, bool debug = false);
+
 /// Whether the emulated registry is read from the machine's registry.reg:
 /// a machine whose registry names the product directory no longer gets
 /// CHK0080A. Asked once per test program.
