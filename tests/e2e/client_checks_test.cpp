@@ -26,8 +26,8 @@ TEST(ClientChecks, RuntimeServerKeysAreComparedInUpperCase) {
   TestMachine machine;
   prepareClients(machine);
   RunResult run = machine.env("ZOR_RUNTIME_SERVER", "a,s1,LOCAL,LOC,A,s2,LOCAL,LOC").run({});
-  EXPECT_BLOCK(run, {RuntimeClient, LocalServer,
-                     "CHK0222A: Duplicate key A in ZOR_RUNTIME_SERVER.", LocalServer});
+  EXPECT_BLOCK(run, {RuntimeClient, LocalServer, "CHK0222A: Duplicate key A in ZOR_RUNTIME_SERVER.",
+                     LocalServer});
 }
 
 // An entry cut short ends the list with CHK0212R naming its fields; the
@@ -57,9 +57,9 @@ TEST(ClientChecks, BundleServerSpecification) {
   TestMachine machine;
   prepareClients(machine);
   RunResult run = machine.env("ZOR_BUNDLE_SERVER", "B1,LOCAL,LOC,B2").run({});
-  EXPECT_BLOCK(run, {BundleClient, LocalServer,
-                     "CHK0213R: Incomplete Bundle server specification: B2,,."});
+  EXPECT_BLOCK(
+      run, {BundleClient, LocalServer, "CHK0213R: Incomplete Bundle server specification: B2,,."});
   run = machine.unsetEnv("ZOR_BUNDLE_SERVER").run({});
-  EXPECT_BLOCK(run, {BundleClient,
-                     "CHK0215R: No Bundle server specification found in the profile."});
+  EXPECT_BLOCK(run,
+               {BundleClient, "CHK0215R: No Bundle server specification found in the profile."});
 }

@@ -31,8 +31,14 @@ const std::vector<std::string> UsageText = {
 TEST(CommandLine, BadCommandLinesPrintTheUsageAndLeaveTheLogAlone) {
   TestMachine machine;
   machine.file("drive_c/zorivt.log", "an earlier run\n");
-  for (std::vector<std::string> args : {std::vector<std::string>{"-x"}, {"/?"}, {"-f"}, {"--", "x"},
-                                        {"word"}, {"-2999"}, {"/"}, {"-i", "-v"}}) {
+  for (std::vector<std::string> args : {std::vector<std::string>{"-x"},
+                                        {"/?"},
+                                        {"-f"},
+                                        {"--", "x"},
+                                        {"word"},
+                                        {"-2999"},
+                                        {"/"},
+                                        {"-i", "-v"}}) {
     RunResult run = machine.run(args);
     EXPECT_EQ(run.exitStatus, 1) << run.command;
     EXPECT_ERR(run, UsageText);
@@ -57,8 +63,9 @@ TEST(CommandLine, NoArgumentsRunsTheFullCheck) {
 // two-digit result is taken as tenths ("-23" is 2.30).
 TEST(CommandLine, VersionOptionTakesTheLeadingDigitsOfItsArgument) {
   TestMachine machine;
-  for (auto [args, version] : {std::pair<std::vector<std::string>, const char*>{{"-2", "31"}, "2.31"},
-                               {{"-23"}, "2.30"}}) {
+  for (auto [args, version] :
+       {std::pair<std::vector<std::string>, const char*>{{"-2", "31"}, "2.31"},
+        {{"-23"}, "2.30"}}) {
     args.insert(args.end(), {"-v", "ZOR_LANG"});
     RunResult run = machine.run(args);
     EXPECT_EQ(run.exitStatus, 0) << run.command;

@@ -72,8 +72,9 @@ TEST(ComponentDriver, ExecutableOnPathCountsAsInstalled) {
 // set, never in the product path; without OS_ROOTDIR in the product path.
 TEST(ComponentDriver, DatabaseServerIsSearchedBelowOsRootdir) {
   TestMachine machine;
-  machine.file("drive_c/osserver.exe", "").directory("drive_c/ostore").env("OS_ROOTDIR",
-                                                                           "c:\\ostore");
+  machine.file("drive_c/osserver.exe", "")
+      .directory("drive_c/ostore")
+      .env("OS_ROOTDIR", "c:\\ostore");
   RunResult run = machine.run({});
   EXPECT_BLOCK(run, {"CHK0052I: ===> Database Server (osserver.exe) not installed."});
 

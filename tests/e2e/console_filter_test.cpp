@@ -10,7 +10,9 @@ namespace {
 
 const char* const Closing = "CHK0999I: Configuration-checking utility ended.";
 
-std::vector<std::string> fullLog(bool debug) { return e2e::emptyMachineLog("c:\\", debug); }
+std::vector<std::string> fullLog(bool debug) {
+  return e2e::emptyMachineLog("c:\\", debug);
+}
 
 }  // namespace
 
@@ -33,12 +35,17 @@ TEST(ConsoleFilter, DefaultShowsAttentionAndErrors) {
 // separator lines; "-ie" is -e, the later option winning.
 TEST(ConsoleFilter, ErrorsOnlyKeepsAttentionLinesOffTheConsole) {
   TestMachine machine;
-  const std::vector<std::string> console = {
-      "CHK0000I*", "CHK0001I: Performing Corvanta V2.30 checks.", "",
-      "CHK0050I: ===> Setup checks.", "CHK0056I: Writing log file c:\\zorivt.log.",
-      "CHK0062R: Corvanta profile zorpzcfg.prf not found.", "",
-      "CHK0050I: ===> General checks.", "CHK0011R: Variable ZOR_FILES is not set.", "",
-      Closing};
+  const std::vector<std::string> console = {"CHK0000I*",
+                                            "CHK0001I: Performing Corvanta V2.30 checks.",
+                                            "",
+                                            "CHK0050I: ===> Setup checks.",
+                                            "CHK0056I: Writing log file c:\\zorivt.log.",
+                                            "CHK0062R: Corvanta profile zorpzcfg.prf not found.",
+                                            "",
+                                            "CHK0050I: ===> General checks.",
+                                            "CHK0011R: Variable ZOR_FILES is not set.",
+                                            "",
+                                            Closing};
   for (const char* option : {"-e", "-ie"}) {
     RunResult run = machine.run({option});
     EXPECT_OUT(run, console);
@@ -72,11 +79,11 @@ TEST(ConsoleFilter, UpdateModeShowsNothingOfTheStartLines) {
     EXPECT_EQ(run.exitStatus, 0) << run.command;
     EXPECT_OUT(run, {});
     std::vector<std::string> log = e2e::startLines("c:\\zorivt.log");
-    for (const char* line : {"CHK0080A: Registry does not contain an entry for Corvanta.",
-                             "CHK0061A: Assuming current directory c:\\ as product path.",
-                             "CHK0062R: Corvanta profile zorpzcfg.prf not found.", "",
-                             "CHK0052I: ===> QuorLink Server (zorpisrv.exe) not installed.", "",
-                             Closing}) {
+    for (const char* line :
+         {"CHK0080A: Registry does not contain an entry for Corvanta.",
+          "CHK0061A: Assuming current directory c:\\ as product path.",
+          "CHK0062R: Corvanta profile zorpzcfg.prf not found.", "",
+          "CHK0052I: ===> QuorLink Server (zorpisrv.exe) not installed.", "", Closing}) {
       log.push_back(line);
     }
     EXPECT_LOG(run, log);

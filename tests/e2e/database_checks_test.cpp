@@ -59,8 +59,8 @@ TEST(DatabaseChecks, SchemaIsCheckedOnlyForALocalDatabase) {
   prepareBundleServer(machine);
   machine.directory("drive_c/empty");
   RunResult run = machine.env("ZOR_DB_PATH", "c:\\empty").run({});
-  EXPECT_BLOCK(run, {Header, "CHK0008R: The Schema file 'c:\\empty\\zordb.adb' does not exist.",
-                     Local});
+  EXPECT_BLOCK(run,
+               {Header, "CHK0008R: The Schema file 'c:\\empty\\zordb.adb' does not exist.", Local});
   run = machine.env("ZOR_HOST", "dbhost").run({});
   EXPECT_BLOCK(run, {Header, Remote});
   run = machine.unsetEnv("ZOR_DB_PATH").run({});
@@ -111,12 +111,14 @@ TEST(DatabaseChecks, ServerLogFileAndParametersFromTheRegistry) {
       .directory("drive_c/temp")
       .env("OS_ROOTDIR", "c:\\ostore")
       .env("TMP", "c:\\temp")
-      .registry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Object Design Inc.\\ObjectStore.4.0\\Server]\n"
-                "\"Log File\"=\"c:\\\\ostore\\\\server.log\"\n"
-                "\"Port\"=\"5000\"\n");
+      .registry(
+          "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Object Design Inc.\\ObjectStore.4.0\\Server]\n"
+          "\"Log File\"=\"c:\\\\ostore\\\\server.log\"\n"
+          "\"Port\"=\"5000\"\n");
   RunResult run = machine.run({});
-  EXPECT_BLOCK(run, {"CHK0051I: ===> Database Server found, checks started.",
-                     "CHK0079A: OSServer log file c:\\ostore\\server.log not found, osserver -con -i?",
-                     "CHK0076I: ObjectStore server parameters:", "CHK0078I:   Port: 5000",
-                     "CHK0078I:   Log File: c:\\ostore\\server.log"});
+  EXPECT_BLOCK(run,
+               {"CHK0051I: ===> Database Server found, checks started.",
+                "CHK0079A: OSServer log file c:\\ostore\\server.log not found, osserver -con -i?",
+                "CHK0076I: ObjectStore server parameters:", "CHK0078I:   Port: 5000",
+                "CHK0078I:   Log File: c:\\ostore\\server.log"});
 }

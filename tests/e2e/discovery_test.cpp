@@ -84,9 +84,9 @@ TEST(Discovery, DirectoryWithoutBinFallsBackToTheCurrentDirectory) {
       .file("drive_c/corvanta/zorpzcfg.prf", "")
       .workingDirectory("drive_c/work");
   RunResult run = machine.run({"-v", "ZOR_LANG"});
-  EXPECT_BLOCK(run, {"CHK0050I: ===> Setup checks.",
-                     "CHK0056I: Writing log file c:\\work\\zorivt.log.",
-                     "CHK0009A: The Corvanta directory c:\\corvanta\\bin does not exist.",
-                     "CHK0061A: Assuming current directory c:\\work as product path.",
-                     "CHK0062R: Corvanta profile zorpzcfg.prf not found."});
+  EXPECT_BLOCK(run,
+               {"CHK0050I: ===> Setup checks.", "CHK0056I: Writing log file c:\\work\\zorivt.log.",
+                "CHK0009A: The Corvanta directory c:\\corvanta\\bin does not exist.",
+                "CHK0061A: Assuming current directory c:\\work as product path.",
+                "CHK0062R: Corvanta profile zorpzcfg.prf not found."});
 }

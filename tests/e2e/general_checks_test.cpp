@@ -20,12 +20,13 @@ TEST(GeneralChecks, RegistryVersionAndEntriesAreShown) {
   SKIP_WITHOUT_REGISTRY();
   TestMachine machine;
   machine
-      .registry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion]\n"
-                "\"CurrentVersion\"=\"5.0\"\n\n"
-                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.3]\n"
-                "\"Directory\"=\"c:\\\\corvanta\"\n"
-                "\"Version\"=\"2.3.0\"\n"
-                "\"Build\"=\"B017\"\n")
+      .registry(
+          "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion]\n"
+          "\"CurrentVersion\"=\"5.0\"\n\n"
+          "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.3]\n"
+          "\"Directory\"=\"c:\\\\corvanta\"\n"
+          "\"Version\"=\"2.3.0\"\n"
+          "\"Build\"=\"B017\"\n")
       .directory("drive_c/corvanta/bin");
   RunResult run = machine.run({"-d"});
   EXPECT_BLOCK(run, {Header, "CHK0055I: The operating system is Windows NT 5.00.",
@@ -40,20 +41,22 @@ TEST(GeneralChecks, RegistryVersionAndEntriesAreShown) {
 TEST(GeneralChecks, MissingRegistryVersionIsReported) {
   SKIP_WITHOUT_REGISTRY();
   TestMachine machine;
-  machine.registry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.3]\n"
-                   "\"Directory\"=\"c:\\\\corvanta\"\n");
+  machine.registry(
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.3]\n"
+      "\"Directory\"=\"c:\\\\corvanta\"\n");
   RunResult run = machine.run({"-d"});
-  EXPECT_BLOCK(run, {Header, System,
-                     "CHK0080A: Registry does not contain an entry for Corvanta Version.",
-                     "CHK--DBG: Corvanta Registry entries:",
-                     "CHK--DBG:   Directory: c:\\corvanta", FilesNotSet, TracingOff});
+  EXPECT_BLOCK(
+      run, {Header, System, "CHK0080A: Registry does not contain an entry for Corvanta Version.",
+            "CHK--DBG: Corvanta Registry entries:", "CHK--DBG:   Directory: c:\\corvanta",
+            FilesNotSet, TracingOff});
 
-  machine.registry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.2]\n"
-                   "\"Version\"=\"2.2.0\"\n");
+  machine.registry(
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.2]\n"
+      "\"Version\"=\"2.2.0\"\n");
   run = machine.run({"-d"});
-  EXPECT_BLOCK(run, {Header, System,
-                     "CHK0080A: Registry does not contain an entry for Corvanta Version.",
-                     FilesNotSet, TracingOff});
+  EXPECT_BLOCK(
+      run, {Header, System, "CHK0080A: Registry does not contain an entry for Corvanta Version.",
+            FilesNotSet, TracingOff});
 }
 
 // ZOR_FILES is reported when unset or not a directory, as written, and
@@ -64,8 +67,8 @@ TEST(GeneralChecks, FileDirectoryMustExist) {
   RunResult run = machine.run({});
   EXPECT_BLOCK(run, {Header, System, FilesNotSet, TracingOff});
   run = machine.env("ZOR_FILES", "C:\\NoFiles").run({});
-  EXPECT_BLOCK(run, {Header, System, "CHK0009A: The ZOR_FILES directory C:\\NoFiles does not exist.",
-                     TracingOff});
+  EXPECT_BLOCK(run, {Header, System,
+                     "CHK0009A: The ZOR_FILES directory C:\\NoFiles does not exist.", TracingOff});
   run = machine.env("ZOR_FILES", "C:\\Files\\").run({});
   EXPECT_BLOCK(run, {Header, System, TracingOff});
 }
@@ -94,13 +97,15 @@ TEST(GeneralChecks, TraceFileLiesInTheFileDirectory) {
   TestMachine machine;
   machine.directory("drive_c/files").env("ZOR_TRACE_CRITERIA", "1,1,1");
   RunResult run = machine.env("ZOR_FILES", "C:\\Files").env("ZOR_TRACE_FILE", "My.Log").run({});
-  EXPECT_BLOCK(run, {Header, System, "CHK0082I: Tracing is enabled (1, 1, 1), file c:\\files\\my.log."});
+  EXPECT_BLOCK(run,
+               {Header, System, "CHK0082I: Tracing is enabled (1, 1, 1), file c:\\files\\my.log."});
   run = machine.env("ZOR_TRACE_FILE", "D:\\Logs\\Trace.LOG").run({});
-  EXPECT_BLOCK(run, {Header, System,
-                     "CHK0082I: Tracing is enabled (1, 1, 1), file D:\\Logs\\Trace.LOG."});
+  EXPECT_BLOCK(
+      run, {Header, System, "CHK0082I: Tracing is enabled (1, 1, 1), file D:\\Logs\\Trace.LOG."});
   run = machine.unsetEnv("ZOR_TRACE_FILE").env("ZOR_FILES", "c:\\nofiles").run({});
-  EXPECT_BLOCK(run, {Header, System, "CHK0009A: The ZOR_FILES directory c:\\nofiles does not exist.",
-                     "CHK0082I: Tracing is enabled (1, 1, 1), file zorpktrc.log."});
+  EXPECT_BLOCK(run,
+               {Header, System, "CHK0009A: The ZOR_FILES directory c:\\nofiles does not exist.",
+                "CHK0082I: Tracing is enabled (1, 1, 1), file zorpktrc.log."});
 }
 
 // While tracing, the detail is shown as written and a non-zero threshold

@@ -82,7 +82,9 @@ TestMachine& TestMachine::registry(const std::string& body) {
   return file("registry.reg", "REGEDIT4\n\n" + body);
 }
 
-TestMachine& TestMachine::faults(const std::string& lines) { return file("faults", lines); }
+TestMachine& TestMachine::faults(const std::string& lines) {
+  return file("faults", lines);
+}
 
 std::string TestMachine::read(const std::string& relative) const {
   return readWhole(machine_ / relative);
@@ -115,8 +117,8 @@ RunResult TestMachine::run(const std::vector<std::string>& arguments) const {
   argv.insert(argv.end(), arguments.begin(), arguments.end());
   std::vector<std::string> envp;
   for (const auto& [name, value] : environment_) envp.push_back(name + "=" + value);
-  result.command = "cd " + cwd.string() + " && env -i " + quoted(envp) + " " + binary + " " +
-                   quoted(arguments);
+  result.command =
+      "cd " + cwd.string() + " && env -i " + quoted(envp) + " " + binary + " " + quoted(arguments);
 
   std::vector<char*> rawArgv, rawEnvp;
   for (std::string& a : argv) rawArgv.push_back(a.data());
@@ -279,8 +281,9 @@ bool registryReaderPresent() {
   static const bool present = [] {
     TestMachine machine;
     machine.directory("drive_c/corvanta/bin")
-        .registry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.3]\n"
-                  "\"Directory\"=\"c:\\\\corvanta\"\n");
+        .registry(
+            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.3]\n"
+            "\"Directory\"=\"c:\\\\corvanta\"\n");
     RunResult run = machine.run({"-v", "ZOR_LANG"});
     if (!run.logExists || run.exitStatus != 0) return false;
     for (const std::string& line : run.log) {

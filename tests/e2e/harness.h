@@ -102,10 +102,9 @@ bool registryReaderPresent();
 
 /// Skips a test that needs registry content while the emulated registry is
 /// still empty.
-#define SKIP_WITHOUT_REGISTRY()                                   \
-  do {                                                            \
-    if (!::e2e::registryReaderPresent())                          \
-      GTEST_SKIP() << "needs the registry file reader";           \
+#define SKIP_WITHOUT_REGISTRY()                                                            \
+  do {                                                                                     \
+    if (!::e2e::registryReaderPresent()) GTEST_SKIP() << "needs the registry file reader"; \
   } while (0)
 
 #define EXPECT_BLOCK(run, ...) ::e2e::expectBlock((run), __VA_ARGS__)

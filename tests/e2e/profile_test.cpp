@@ -25,17 +25,19 @@ RunResult showWithProfile(TestMachine& machine, const std::string& profile,
 TEST(Profile, CurrentDirectoryWinsOverTheProductDirectory) {
   SKIP_WITHOUT_REGISTRY();
   TestMachine machine;
-  machine.registry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.3]\n"
-                   "\"Directory\"=\"c:\\\\corvanta\"\n")
+  machine
+      .registry(
+          "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.3]\n"
+          "\"Directory\"=\"c:\\\\corvanta\"\n")
       .directory("drive_c/corvanta/bin")
       .file("drive_c/corvanta/zorpzcfg.prf", "")
       .file("drive_c/work/zorpzcfg.prf", "")
       .workingDirectory("drive_c/work");
   RunResult run = machine.run({"-d", "-v", "ZOR_LANG"});
-  EXPECT_BLOCK(run, {"CHK0050I: ===> Setup checks.",
-                     "CHK0056I: Writing log file c:\\work\\zorivt.log.",
-                     "CHK0075A: More than one Corvanta profile found: c:\\corvanta\\zorpzcfg.prf.",
-                     "CHK--DBG: PATH = 'c:\\corvanta'", UsedInWork});
+  EXPECT_BLOCK(run,
+               {"CHK0050I: ===> Setup checks.", "CHK0056I: Writing log file c:\\work\\zorivt.log.",
+                "CHK0075A: More than one Corvanta profile found: c:\\corvanta\\zorpzcfg.prf.",
+                "CHK--DBG: PATH = 'c:\\corvanta'", UsedInWork});
 }
 
 // Every further profile along the search list gets its own CHK0075A; the
@@ -48,13 +50,12 @@ TEST(Profile, EveryFurtherProfileIsReportedAndThePathLineOnce) {
       .env("PATH", "c:\\A;c:\\b")
       .workingDirectory("drive_c/work");
   RunResult run = machine.run({"-d", "-v", "ZOR_LANG"});
-  EXPECT_BLOCK(run, e2e::setupBlock(
-                        "c:\\work", {"CHK0075A: More than one Corvanta profile found: "
-                                     "c:\\a\\zorpzcfg.prf.",
-                                     "CHK--DBG: PATH = 'c:\\work;c:\\a;c:\\b'",
-                                     "CHK0075A: More than one Corvanta profile found: "
-                                     "c:\\b\\zorpzcfg.prf.",
-                                     UsedInWork}));
+  EXPECT_BLOCK(run, e2e::setupBlock("c:\\work", {"CHK0075A: More than one Corvanta profile found: "
+                                                 "c:\\a\\zorpzcfg.prf.",
+                                                 "CHK--DBG: PATH = 'c:\\work;c:\\a;c:\\b'",
+                                                 "CHK0075A: More than one Corvanta profile found: "
+                                                 "c:\\b\\zorpzcfg.prf.",
+                                                 UsedInWork}));
 }
 
 // The same directory listed again, in other letter case or with a final
@@ -75,10 +76,11 @@ TEST(Profile, NamedProfileMissingFromItsDirectoryIsSearchedByName) {
   TestMachine machine;
   machine.file("drive_c/work/my.prf", "").workingDirectory("drive_c/work");
   RunResult run = machine.run({"-f", "c:\\Nowhere\\My", "-v", "ZOR_LANG"});
-  EXPECT_BLOCK(run, e2e::setupBlock(
-                        "c:\\work",
-                        {"CHK0008R: The Corvanta profile file 'c:\\nowhere\\my.prf' does not exist.",
-                         "CHK0063I: Corvanta profile used: c:\\work\\my.prf."}));
+  EXPECT_BLOCK(
+      run,
+      e2e::setupBlock("c:\\work",
+                      {"CHK0008R: The Corvanta profile file 'c:\\nowhere\\my.prf' does not exist.",
+                       "CHK0063I: Corvanta profile used: c:\\work\\my.prf."}));
 }
 
 // No profile anywhere: CHK0062R with the bare name, then the search list.
@@ -87,9 +89,9 @@ TEST(Profile, MissingProfileIsReportedWithTheSearchList) {
   machine.env("PATH", "c:\\Tools").workingDirectory("drive_c/work");
   RunResult run = machine.run({"-d", "-v", "ZOR_LANG"});
   EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_BLOCK(run, e2e::setupBlock("c:\\work",
-                                    {"CHK0062R: Corvanta profile zorpzcfg.prf not found.",
-                                     "CHK--DBG: PATH = 'c:\\work;c:\\tools'"}));
+  EXPECT_BLOCK(run,
+               e2e::setupBlock("c:\\work", {"CHK0062R: Corvanta profile zorpzcfg.prf not found.",
+                                            "CHK--DBG: PATH = 'c:\\work;c:\\tools'"}));
 }
 
 // ---- Reading the profile ----
@@ -122,9 +124,9 @@ TEST(Profile, DirectoryBackslashAndLoneBackslashDoNotContinue) {
                                   "\\\n"
                                   "ZOR_PASSWORD = p\n",
                                   "ZOR_FILES;ZOR_USERID;ZOR_PASSWORD");
-  EXPECT_BLOCK(run, e2e::setupBlock(
-                        "c:\\work",
-                        {UsedInWork, "CHK0064A: Invalid line 3 in profile will be ignored."}));
+  EXPECT_BLOCK(
+      run, e2e::setupBlock("c:\\work",
+                           {UsedInWork, "CHK0064A: Invalid line 3 in profile will be ignored."}));
   EXPECT_BLOCK(run, {"CHK0103I: Variable ZOR_FILES is 'c:\\data\\' (set in the profile).",
                      "CHK0103I: Variable ZOR_USERID is 'u' (set in the profile).",
                      "CHK0103I: Variable ZOR_PASSWORD is 'p' (set in the profile)."});
@@ -157,11 +159,11 @@ TEST(Profile, InvalidLinesAreReportedWithTheirNumbers) {
                                   "\n"
                                   "ZOR_PASSWORD = p \\\n",
                                   "ZOR_USERID;ZOR_PASSWORD;=orphan");
-  EXPECT_BLOCK(run, e2e::setupBlock("c:\\work",
-                                    {UsedInWork,
-                                     "CHK0064A: Invalid line 3 in profile will be ignored.",
-                                     "CHK0064A: Invalid line 4 in profile will be ignored.",
-                                     "CHK0064A: Invalid line 6 in profile will be ignored."}));
+  EXPECT_BLOCK(run,
+               e2e::setupBlock("c:\\work",
+                               {UsedInWork, "CHK0064A: Invalid line 3 in profile will be ignored.",
+                                "CHK0064A: Invalid line 4 in profile will be ignored.",
+                                "CHK0064A: Invalid line 6 in profile will be ignored."}));
   EXPECT_BLOCK(run, {"CHK0103I: Variable ZOR_USERID is 'u' (set in the profile).",
                      "CHK0101I: Variable 'ZOR_PASSWORD' is not set.",
                      "CHK0101I: Variable '=orphan' is not set."});

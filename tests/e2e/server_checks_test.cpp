@@ -33,9 +33,9 @@ TEST(ServerChecks, ItemLimitOfZeroIsUnlimited) {
   EXPECT_BLOCK(run, {RuntimeServer, Remote, "CHK0013I: Variable ZOR_MAXPROC_ITEMS = 0.",
                      "CHK0013I: Variable ZOR_MAXPROC_ITEMS = <unlimited>."});
   run = machine.env("ZOR_MAXPROC_ITEMS", "many").run({});
-  EXPECT_BLOCK(run, {RuntimeServer, Remote,
-                     "CHK0012R: Variable ZOR_MAXPROC_ITEMS is not numeric (many).",
-                     "CHK0013I: Variable ZOR_MAXPROC_ITEMS = <unlimited>."});
+  EXPECT_BLOCK(
+      run, {RuntimeServer, Remote, "CHK0012R: Variable ZOR_MAXPROC_ITEMS is not numeric (many).",
+            "CHK0013I: Variable ZOR_MAXPROC_ITEMS = <unlimited>."});
   run = machine.env("ZOR_MAXPROC_ITEMS", "5").run({});
   EXPECT_BLOCK(run, {RuntimeServer, Remote, "CHK0013I: Variable ZOR_MAXPROC_ITEMS = 5."});
 }

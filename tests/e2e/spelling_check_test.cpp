@@ -15,15 +15,16 @@ TEST(SpellingCheck, UnknownKeyIsReportedWithTheNearestName) {
                "ZOR_TRACEFILE = t.log\n"
                "PATH = c:\\bin\n");
   RunResult run = machine.run({"-d", "-v", "ZOR_LANG;zor_lang"});
-  EXPECT_BLOCK(run, e2e::setupBlock(
-                        "c:\\", {"CHK0063I: Corvanta profile used: c:\\zorpzcfg.prf.",
-                                 "CHK0074A: Variable zor_lang is not known. Correct it to ZOR_HOST.",
-                                 "CHK--DBG: wld(zor_lang, ZOR_HOST) = 7",
-                                 "CHK0074A: Variable ZOR_TRACEFILE is not known. Correct it to "
-                                 "ZOR_TRACE_FILE.",
-                                 "CHK--DBG: wld(ZOR_TRACEFILE, ZOR_TRACE_FILE) = 1",
-                                 "CHK0074A: Variable PATH is not known. Correct it to ZOR_DB_PATH.",
-                                 "CHK--DBG: wld(PATH, ZOR_DB_PATH) = 7"}));
+  EXPECT_BLOCK(
+      run,
+      e2e::setupBlock("c:\\", {"CHK0063I: Corvanta profile used: c:\\zorpzcfg.prf.",
+                               "CHK0074A: Variable zor_lang is not known. Correct it to ZOR_HOST.",
+                               "CHK--DBG: wld(zor_lang, ZOR_HOST) = 7",
+                               "CHK0074A: Variable ZOR_TRACEFILE is not known. Correct it to "
+                               "ZOR_TRACE_FILE.",
+                               "CHK--DBG: wld(ZOR_TRACEFILE, ZOR_TRACE_FILE) = 1",
+                               "CHK0074A: Variable PATH is not known. Correct it to ZOR_DB_PATH.",
+                               "CHK--DBG: wld(PATH, ZOR_DB_PATH) = 7"}));
   EXPECT_BLOCK(run, {"CHK0104I: Variable ZOR_LANG is 'EU' (Corvanta default).",
                      "CHK0103I: Variable zor_lang is 'DE' (set in the profile)."});
 }
@@ -37,5 +38,6 @@ TEST(SpellingCheck, KnownKeysDrawNothing) {
                "ZOR_HOST = dbhost\n"
                "ZOR_VERSION_CHECK = YES\n");
   RunResult run = machine.run({"-d", "-v", "ZOR_HOST"});
-  EXPECT_BLOCK(run, e2e::setupBlock("c:\\", {"CHK0063I: Corvanta profile used: c:\\zorpzcfg.prf."}));
+  EXPECT_BLOCK(run,
+               e2e::setupBlock("c:\\", {"CHK0063I: Corvanta profile used: c:\\zorpzcfg.prf."}));
 }

@@ -58,8 +58,8 @@ TEST(ProductFile, BuildtimeClientFileNamesFollowZorLang) {
     resetDatabaseClientCheckForTests();
     checkDatabaseClient(log, options);
   }
-  for (auto [language, suffix] : {std::pair<const char*, const char*>{nullptr, "eu"},
-                                  {"ENU", "enu"}}) {
+  for (auto [language, suffix] :
+       {std::pair<const char*, const char*>{nullptr, "eu"}, {"ENU", "enu"}}) {
     ScopedEnvironment lang("ZOR_LANG", language);
     releaseVariableStore();
     {
@@ -67,14 +67,15 @@ TEST(ProductFile, BuildtimeClientFileNamesFollowZorLang) {
       checkBuildtimeClient(log, options);
     }
     const std::string s = suffix;
-    EXPECT_EQ(machine.readLines("drive_c/zorivt.log"),
-              (std::vector<std::string>{
-                  "CHK0008R: The B/T resource file 'c:\\corvanta\\zorprb" + s + ".dll' does not exist.",
-                  "CHK0008R: The B/T help file 'c:\\corvanta\\zorphb" + s + ".hlp' does not exist.",
-                  "CHK0008R: The VRK/9 definition file 'c:\\corvanta\\zorpmp" + s +
-                      ".df' does not exist.",
-                  "CHK0008R: The VRK/9 resource file 'c:\\corvanta\\zorgo" + s +
-                      ".dll' does not exist."}))
+    EXPECT_EQ(
+        machine.readLines("drive_c/zorivt.log"),
+        (std::vector<std::string>{
+            "CHK0008R: The B/T resource file 'c:\\corvanta\\zorprb" + s + ".dll' does not exist.",
+            "CHK0008R: The B/T help file 'c:\\corvanta\\zorphb" + s + ".hlp' does not exist.",
+            "CHK0008R: The VRK/9 definition file 'c:\\corvanta\\zorpmp" + s +
+                ".df' does not exist.",
+            "CHK0008R: The VRK/9 resource file 'c:\\corvanta\\zorgo" + s +
+                ".dll' does not exist."}))
         << (language ? language : "ZOR_LANG unset");
   }
   releaseVariableStore();

@@ -48,11 +48,10 @@ TEST(ComponentDriver, NonZeroRoutineMakesTheResultTwo) {
   std::vector<std::string> log = runTable(machine, false, result);
   EXPECT_EQ(result, 2);
   EXPECT_EQ(calls, 2);
-  EXPECT_EQ(log, (std::vector<std::string>{"CHK0050I: ===> First checks.", "",
-                                           "CHK0050I: ===> Second checks.", "",
-                                           "CHK0052I: ===> Missing (zormiss.exe) not installed.",
-                                           "", "CHK0054I: ===> Updated found, no checks defined.",
-                                           ""}));
+  EXPECT_EQ(log, (std::vector<std::string>{
+                     "CHK0050I: ===> First checks.", "", "CHK0050I: ===> Second checks.", "",
+                     "CHK0052I: ===> Missing (zormiss.exe) not installed.", "",
+                     "CHK0054I: ===> Updated found, no checks defined.", ""}));
 }
 
 // In update mode only rows with an update routine run, and a non-zero
@@ -64,7 +63,7 @@ TEST(ComponentDriver, UpdateModeRunsUpdateRoutines) {
   std::vector<std::string> log = runTable(machine, true, result);
   EXPECT_EQ(result, 2);
   EXPECT_EQ(calls, 1);
-  EXPECT_EQ(log, (std::vector<std::string>{"CHK0052I: ===> Missing (zormiss.exe) not installed.",
-                                           "", "CHK0053I: ===> Configuration updates for Updated.",
-                                           ""}));
+  EXPECT_EQ(log,
+            (std::vector<std::string>{"CHK0052I: ===> Missing (zormiss.exe) not installed.", "",
+                                      "CHK0053I: ===> Configuration updates for Updated.", ""}));
 }
