@@ -79,7 +79,9 @@ class ProfileReader {
           report(log_, msg::CHK0064A, lineNumber_);
           continue;
         }
-        pendingKey_ = line.mid(1, equals - 1).trim();
+        // mid() with a count of 0 takes the whole text: a line that starts
+        // with "=" has an empty key.
+        pendingKey_ = equals > 1 ? line.mid(1, equals - 1).trim() : Str();
         pendingValue_ = line.mid(equals + 1).trim();
       }
       continued_ = continues;
