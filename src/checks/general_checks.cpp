@@ -42,7 +42,10 @@ void reportTracing(ReportLog& log, const Str& files) {
 
   Str traceFile = lookupVariable("ZOR_TRACE_FILE", LookupMode::All);
   if (traceFile.empty()) traceFile = DefaultTraceFile;
-  if (traceFile.find('\\') == 0 && isDirectory(files)) traceFile = joinPath(files, traceFile);
+  // A name with a directory of its own (a backslash, or a drive as in
+  // "d:trace.log") is shown as written; a bare name lies in ZOR_FILES.
+  const bool hasDirectory = traceFile.find('\\') != 0 || traceFile.find(':') == 2;
+  if (!hasDirectory && isDirectory(files)) traceFile = joinPath(files, traceFile);
   report(log, msg::CHK0082I, c1, c2, c3, traceFile);
 
   Str detail = lookupVariable("ZOR_TRACE_DETAIL", LookupMode::All);

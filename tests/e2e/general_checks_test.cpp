@@ -90,9 +90,9 @@ TEST(GeneralChecks, TracingNeedsThreeNonZeroCriteria) {
   }
 }
 
-// A trace file named without a backslash lies in the ZOR_FILES directory
-// when that exists, else it is shown as named; one with a backslash is
-// shown unchanged.
+// A trace file named without a directory lies in the ZOR_FILES directory
+// when that exists, else it is shown as named; one with a backslash, or with
+// a drive of its own, is shown unchanged.
 TEST(GeneralChecks, TraceFileLiesInTheFileDirectory) {
   TestMachine machine;
   machine.directory("drive_c/files").env("ZOR_TRACE_CRITERIA", "1,1,1");
@@ -102,6 +102,8 @@ TEST(GeneralChecks, TraceFileLiesInTheFileDirectory) {
   run = machine.env("ZOR_TRACE_FILE", "D:\\Logs\\Trace.LOG").run({});
   EXPECT_BLOCK(
       run, {Header, System, "CHK0082I: Tracing is enabled (1, 1, 1), file D:\\Logs\\Trace.LOG."});
+  run = machine.env("ZOR_TRACE_FILE", "d:Trace.log").run({});
+  EXPECT_BLOCK(run, {Header, System, "CHK0082I: Tracing is enabled (1, 1, 1), file d:Trace.log."});
   run = machine.unsetEnv("ZOR_TRACE_FILE").env("ZOR_FILES", "c:\\nofiles").run({});
   EXPECT_BLOCK(run,
                {Header, System, "CHK0009A: The ZOR_FILES directory c:\\nofiles does not exist.",
