@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -47,14 +48,17 @@ Bytes echoReply(unsigned char idLow, unsigned char seqLow) {
 
 /// An ICMP error message quoting `quotedDatagram` (IP header and ICMP).
 Bytes errorAbout(unsigned char type, unsigned char code, const Bytes& quotedDatagram) {
-  Bytes icmp = {type, code, 0, 0, 0, 0, 0, 0};
-  icmp.insert(icmp.end(), quotedDatagram.begin(), quotedDatagram.begin() + 28);
+  Bytes icmp(8 + 28, 0);
+  icmp[0] = type;
+  icmp[1] = code;
+  std::copy(quotedDatagram.begin(), quotedDatagram.begin() + 28, icmp.begin() + 8);
   return withChecksum(icmp);
 }
 
 Bytes datagram(std::uint32_t source, const Bytes& icmp) {
   Bytes result = ipHeader(source, Target);
-  result.insert(result.end(), icmp.begin(), icmp.end());
+  result.resize(result.size() + icmp.size());
+  std::copy(icmp.begin(), icmp.end(), result.end() - static_cast<std::ptrdiff_t>(icmp.size()));
   return result;
 }
 
