@@ -31,4 +31,6 @@ void checkEtcDirectoryOnce(ReportLog& log) {
   if (!isDirectory(directory)) report(log, msg::CHK0009A, "TCP/IP", directory);
 }
 
-void resetEtcDirectoryCheckForTests() { etcDirectoryChecked = false; }
+void resetEtcDirectoryCheckForTests() {
+  etcDirectoryChecked = false;
+}

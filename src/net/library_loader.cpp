@@ -74,8 +74,8 @@ bool loadLibraries(ReportLog& log, LibraryRef* refs, const char* const* names, i
   for (int j = 0; procedures[j].name != nullptr; ++j) {
     const int library = procedures[j].library;
     // A row naming a library that was not loaded cannot be bound either.
-    const bool bound = library >= 0 && library < loaded &&
-                       refs[library].procedure(procedures[j].name, slots[j]);
+    const bool bound =
+        library >= 0 && library < loaded && refs[library].procedure(procedures[j].name, slots[j]);
     if (!bound) {
       slots[j] = nullptr;
       const Str displayName =

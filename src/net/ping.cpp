@@ -129,15 +129,15 @@ bool pingHost(SocketLibrary& sockets, ReportLog& log, std::uint32_t address) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + std::chrono::seconds(PingTimeoutSeconds);
   for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
     const long long micros = left.count() > 0 ? left.count() : 0;
     winsock::TimeVal timeout{static_cast<std::int32_t>(micros / 1000000),
                              static_cast<std::int32_t>(micros % 1000000)};
     winsock::FdSet readSet;
     readSet.fd_count = 1;
     readSet.fd_array[0] = s;
-    const int ready =
-        sockets.select(static_cast<int>(s + 1), &readSet, nullptr, nullptr, &timeout);
+    const int ready = sockets.select(static_cast<int>(s + 1), &readSet, nullptr, nullptr, &timeout);
     const int selectError = ready < 0 ? sockets.lastError() : 0;
     if (ready == 0 || selectError == winsock::WsaEtimedout) {
       report(log, msg::CHK0312A, PingTimeoutSeconds);
@@ -151,8 +151,8 @@ bool pingHost(SocketLibrary& sockets, ReportLog& log, std::uint32_t address) {
     unsigned char answer[PingBufferSize] = {0};
     winsock::SockAddrIn from = socketAddress(0, 0);
     int fromLength = sizeof from;
-    const int received = sockets.recvFrom(s, reinterpret_cast<char*>(answer), PingBufferSize, 0,
-                                          from, fromLength);
+    const int received =
+        sockets.recvFrom(s, reinterpret_cast<char*>(answer), PingBufferSize, 0, from, fromLength);
     // Larger than any answer to a 32-byte request: someone else's datagram.
     if (received < 0 && sockets.lastError() == WsaEmsgsize) continue;
     const std::size_t header = received > 0 ? ipHeaderLength(answer) : 0;

@@ -63,8 +63,7 @@ std::int32_t addServiceEntry(ReportLog& log, const Str& servicesPath, const Str&
   // Binary on both sides: every byte of the old lines, CR included, is
   // copied as it was.
   platform::File input;
-  if (!input.open(servicesPath.str(), platform::File::Access::Read,
-                  platform::File::Kind::Binary)) {
+  if (!input.open(servicesPath.str(), platform::File::Access::Read, platform::File::Kind::Binary)) {
     report(log, msg::CHK0006R, servicesPath);
     return 1;
   }
@@ -86,8 +85,8 @@ std::int32_t addServiceEntry(ReportLog& log, const Str& servicesPath, const Str&
   while (written && input.readLine(line)) {
     lineEnd = !line.empty() && line.back() == '\r' ? "\r\n" : "\n";
     if (matchWildcard(line.c_str(), pattern.c_str())) {
-      written = output.write("# changed by CV/CC on " + now + lineEnd + "# " + line + "\n" +
-                             entry + lineEnd);
+      written = output.write("# changed by CV/CC on " + now + lineEnd + "# " + line + "\n" + entry +
+                             lineEnd);
       replaced = true;
     } else {
       written = output.write(line + "\n");

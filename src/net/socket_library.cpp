@@ -5,14 +5,12 @@
 #include "driver/message.h"
 
 const ProcedureEntry SocketProcedureTable[SocketProcedureCount + 1] = {
-    {"gethostname", 0},  {"gethostbyname", 0},   {"gethostbyaddr", 0},
-    {"getservbyname", 0}, {"getprotobyname", 0}, {"inet_addr", 0},
-    {"inet_ntoa", 0},    {"ntohs", 0},           {"ntohl", 0},
-    {"htons", 0},        {"WSAStartup", 0},      {"WSACleanup", 0},
-    {"socket", 0},       {"setsockopt", 0},      {"bind", 0},
-    {"connect", 0},      {"closesocket", 0},     {"sendto", 0},
-    {"recvfrom", 0},     {"select", 0},          {"WSAGetLastError", 0},
-    {"getsockname", 0},  {nullptr, 0},
+    {"gethostname", 0},     {"gethostbyname", 0}, {"gethostbyaddr", 0}, {"getservbyname", 0},
+    {"getprotobyname", 0},  {"inet_addr", 0},     {"inet_ntoa", 0},     {"ntohs", 0},
+    {"ntohl", 0},           {"htons", 0},         {"WSAStartup", 0},    {"WSACleanup", 0},
+    {"socket", 0},          {"setsockopt", 0},    {"bind", 0},          {"connect", 0},
+    {"closesocket", 0},     {"sendto", 0},        {"recvfrom", 0},      {"select", 0},
+    {"WSAGetLastError", 0}, {"getsockname", 0},   {nullptr, 0},
 };
 
 namespace {

@@ -106,8 +106,7 @@ class SocketLibrary {
   }
   int sendTo(winsock::Socket s, const char* data, int length, int flags,
              const winsock::SockAddrIn& to) const {
-    return bound<winsock::SendToFn>(SlotSendTo)(s, data, length, flags, asSockAddr(to),
-                                                sizeof to);
+    return bound<winsock::SendToFn>(SlotSendTo)(s, data, length, flags, asSockAddr(to), sizeof to);
   }
   int recvFrom(winsock::Socket s, char* buffer, int length, int flags, winsock::SockAddrIn& from,
                int& fromLength) const {

@@ -8,7 +8,9 @@
 
 namespace {
 
-bool hasAddress(std::uint32_t address) { return address != 0 && address != winsock::InaddrNone; }
+bool hasAddress(std::uint32_t address) {
+  return address != 0 && address != winsock::InaddrNone;
+}
 
 /// Whether QuorLink listens on this machine: a free attach port binds.
 void checkLocalServer(SocketLibrary& sockets, ReportLog& log, std::int32_t attachPort) {
@@ -62,8 +64,8 @@ bool checkServerHost(SocketLibrary& sockets, ReportLog& log, const Str& host, bo
                      std::uint32_t* resolved) {
   if (resolved != nullptr) *resolved = 0;
   if (host.empty()) return true;
-  const std::uint32_t address = resolveByName ? resolveHostAddress(sockets, log, host)
-                                              : sockets.inetAddr(host.c_str());
+  const std::uint32_t address =
+      resolveByName ? resolveHostAddress(sockets, log, host) : sockets.inetAddr(host.c_str());
   if (!hasAddress(address)) {
     report(log, msg::CHK0304R, host);
     return false;
@@ -102,8 +104,8 @@ bool testServerConnection(ReportLog& log, const CheckOptions& options, const Str
   // The address the host check found, so that a host given by name is
   // reached too; the text itself only when nothing was found.
   const std::uint32_t target = hasAddress(resolved) ? resolved : sockets.inetAddr(host.c_str());
-  const winsock::SockAddrIn server = socketAddress(
-      target, sockets.hostToNetShort(static_cast<std::uint16_t>(QuorLinkAttachPort)));
+  const winsock::SockAddrIn server =
+      socketAddress(target, sockets.hostToNetShort(static_cast<std::uint16_t>(QuorLinkAttachPort)));
   if (sockets.connect(s, server) == 0) {
     report(log, msg::CHK0319I, host);
   } else {
@@ -135,12 +137,12 @@ void checkTcpProtocol(ReportLog& log, const CheckOptions& options) {
     report(log, msg::CHK0303I, name, sockets.inetNtoa(local));
   }
 
-  const std::int32_t start = checkTcpPort(sockets, log, QuorLinkStartService, QuorLinkStartPort,
-                                          options.version < 220);
+  const std::int32_t start =
+      checkTcpPort(sockets, log, QuorLinkStartService, QuorLinkStartPort, options.version < 220);
   if (start > 0 && options.version >= 220) report(log, msg::CHK0309I, QuorLinkStartService);
 
-  const std::int32_t attach = checkTcpPort(sockets, log, QuorLinkAttachService,
-                                           QuorLinkAttachPort, options.version < 230);
+  const std::int32_t attach =
+      checkTcpPort(sockets, log, QuorLinkAttachService, QuorLinkAttachPort, options.version < 230);
   if (attach == -1) report(log, msg::CHK0199I);
   if (attach > 0 && options.version >= 230) report(log, msg::CHK0309I, QuorLinkAttachService);
 

@@ -121,7 +121,8 @@ TEST_F(LibraryLoaderTest, AMissingSocketLibraryStopsEachProbe) {
   testing::internal::CaptureStdout();
   checkTcpProtocol(*log, options);
   EXPECT_FALSE(validateTcpAddress(*log, "127.0.0.1"));
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), progress("wsock32.dll") + progress("wsock32.dll"));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            progress("wsock32.dll") + progress("wsock32.dll"));
   EXPECT_EQ(logLines(), (std::vector<std::string>{"CHK0004R: Error 126 loading wsock32.dll.",
                                                   "CHK0004R: Error 126 loading wsock32.dll."}));
 }

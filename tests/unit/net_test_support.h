@@ -6,14 +6,13 @@
 
 #ifndef _WIN32
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <net/if.h>
 #include <sched.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <fcntl.h>
 
 #include <cerrno>
 #include <cstring>

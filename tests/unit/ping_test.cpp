@@ -230,8 +230,9 @@ TEST_F(PingInNamespace, DatagramsThatAreNotTheAnswerAreSkipped) {
       {Other, [](const Bytes& request) { return errorAbout(3, 1, request); }},
   });
   EXPECT_FALSE(pingHost(sockets_, *log, Target));
-  EXPECT_EQ(findings(), (std::vector<std::string>{"CHK--DBG: recv: type = 3, id = 0, seq = 0",
-                                                  "CHK0313R: Server host 127.0.0.1 is unreachable."}));
+  EXPECT_EQ(findings(),
+            (std::vector<std::string>{"CHK--DBG: recv: type = 3, id = 0, seq = 0",
+                                      "CHK0313R: Server host 127.0.0.1 is unreachable."}));
 }
 
 TEST_F(PingInNamespace, AnotherAnswerAboutTheRequestIsUnexpected) {

@@ -41,7 +41,8 @@ class ServicesUpdate : public net_test::ProbeTest {
     return updateServicesFile(*log, options);
   }
   bool tempFileExists() const {
-    return std::filesystem::exists(std::filesystem::symlink_status(machine.host(Services + ".tmp")));
+    return std::filesystem::exists(
+        std::filesystem::symlink_status(machine.host(Services + ".tmp")));
   }
 };
 
@@ -52,12 +53,16 @@ TEST_F(ServicesUpdate, Version210AppendsBothEntriesWithAddedComments) {
   EXPECT_EQ(update(210), 0);
   EXPECT_EQ(masked(machine.readFile(Services)),
             "echo 7/tcp\n\n#QuorLinkStart 1/tcp\n"
-            "# added by CV/CC on <time>\n" + StartEntry + "\n"
-            "# added by CV/CC on <time>\n" + AttachEntry + "\n");
-  EXPECT_EQ(logLines(), (Lines{net_test::Version, "CHK0306R: TCP port QuorLinkStart not found.",
-                               "CHK0310I: TCP port QuorLinkStart has been added to " + Path + ".",
-                               "CHK0306R: TCP port QuorLinkAttach not found.",
-                               "CHK0310I: TCP port QuorLinkAttach has been added to " + Path + "."}));
+            "# added by CV/CC on <time>\n" +
+                StartEntry +
+                "\n"
+                "# added by CV/CC on <time>\n" +
+                AttachEntry + "\n");
+  EXPECT_EQ(logLines(),
+            (Lines{net_test::Version, "CHK0306R: TCP port QuorLinkStart not found.",
+                   "CHK0310I: TCP port QuorLinkStart has been added to " + Path + ".",
+                   "CHK0306R: TCP port QuorLinkAttach not found.",
+                   "CHK0310I: TCP port QuorLinkAttach has been added to " + Path + "."}));
   EXPECT_FALSE(tempFileExists());
 }
 
@@ -67,8 +72,8 @@ TEST_F(ServicesUpdate, ALineOfTheServiceBecomesAChangedCommentAndOtherBytesStay)
                           "QuorLinkAttach 5011/tcp\r\n");
   EXPECT_EQ(update(210), 0);
   EXPECT_EQ(masked(machine.readFile(Services)),
-            longLine + "# changed by CV/CC on <time>\r\n# QuorLinkStart 5010/udp\r\n" +
-                StartEntry + "\r\n # QuorLinkStart 1/tcp\r\nQuorLinkAttach 5011/tcp\r\n");
+            longLine + "# changed by CV/CC on <time>\r\n# QuorLinkStart 5010/udp\r\n" + StartEntry +
+                "\r\n # QuorLinkStart 1/tcp\r\nQuorLinkAttach 5011/tcp\r\n");
   EXPECT_EQ(logLines(), (Lines{net_test::Version, "CHK0306R: TCP port QuorLinkStart not found.",
                                "CHK0310I: TCP port QuorLinkStart has been added to " + Path + ".",
                                "CHK0308I: TCP port QuorLinkAttach found at number 5011."}));
@@ -79,8 +84,9 @@ TEST_F(ServicesUpdate, Version230LeavesTheFileAsItWas) {
   etcFile("services", content);
   EXPECT_EQ(update(230), 0);
   EXPECT_EQ(machine.readFile(Services), content);
-  EXPECT_EQ(logLines(), (Lines{net_test::Version, "CHK0307R: TCP port QuorLinkAttach found at "
-                                                  "wrong number 6000 (should be 5011)."}));
+  EXPECT_EQ(logLines(), (Lines{net_test::Version,
+                               "CHK0307R: TCP port QuorLinkAttach found at "
+                               "wrong number 6000 (should be 5011)."}));
 }
 
 TEST_F(ServicesUpdate, AMissingDirectoryOrFileIsReported) {

@@ -46,9 +46,9 @@ class Listener {
   bool listening_;
 };
 
-#define ENTER_LOOPBACK_NETWORK(network)                                      \
-  PrivateNetwork network;                                                    \
-  if (!network.entered() || !network.bringLoopbackUp()) {                    \
+#define ENTER_LOOPBACK_NETWORK(network)                                           \
+  PrivateNetwork network;                                                         \
+  if (!network.entered() || !network.bringLoopbackUp()) {                         \
     GTEST_SKIP() << "needs a network namespace of its own: " << network.reason(); \
   }
 
@@ -98,9 +98,10 @@ TEST_F(TcpChecks, Version230InDebugModeTestsTheAttachPortFoundForALocalServer) {
     ASSERT_TRUE(server.listening());
     checkTcpProtocol(*log, options);
   }
-  const Lines run = {"CHK0303I: Local host " + host + " has address 127.0.0.1.",
-                     "CHK0307R: TCP port QuorLinkAttach found at wrong number 6000 (should be 5011).",
-                     "CHK0309I: TCP port QuorLinkAttach is no longer needed."};
+  const Lines run = {
+      "CHK0303I: Local host " + host + " has address 127.0.0.1.",
+      "CHK0307R: TCP port QuorLinkAttach found at wrong number 6000 (should be 5011).",
+      "CHK0309I: TCP port QuorLinkAttach is no longer needed."};
   Lines expected = {net_test::Version};
   expected.insert(expected.end(), run.begin(), run.end());
   expected.push_back("CHK0325I: Local QuorLink appears not to be running.");
@@ -127,24 +128,24 @@ TEST_F(TcpChecks, ServerHostsResolveThroughTheHostsFile) {
   EXPECT_TRUE(validateTcpAddress(*log, "QH"));
   EXPECT_FALSE(validateTcpAddress(*log, "nosuchhost"));
   EXPECT_TRUE(validateTcpAddress(*log, "127.0.0.3"));
-  EXPECT_EQ(logLines(), (Lines{net_test::Version,
-                               "CHK0305I: Server QuorHost has address 127.0.0.2.",
-                               "CHK--DBG: recv: type = 0, id = 239, seq = 42",
-                               "CHK0314I: Ping QH successful.",
-                               "CHK0002R: System call failed: gethostbyname() returned 11001.",
-                               "CHK--DBG: Parameter hostname was 'nosuchhost'",
-                               "CHK0304R: Server host 'nosuchhost' not found.",
-                               "CHK0329R: Host '127.0.0.3' not found.",
-                               "CHK--DBG: recv: type = 0, id = 239, seq = 42",
-                               "CHK0314I: Ping 127.0.0.3 successful."}));
+  EXPECT_EQ(
+      logLines(),
+      (Lines{
+          net_test::Version, "CHK0305I: Server QuorHost has address 127.0.0.2.",
+          "CHK--DBG: recv: type = 0, id = 239, seq = 42", "CHK0314I: Ping QH successful.",
+          "CHK0002R: System call failed: gethostbyname() returned 11001.",
+          "CHK--DBG: Parameter hostname was 'nosuchhost'",
+          "CHK0304R: Server host 'nosuchhost' not found.", "CHK0329R: Host '127.0.0.3' not found.",
+          "CHK--DBG: recv: type = 0, id = 239, seq = 42", "CHK0314I: Ping 127.0.0.3 successful."}));
 }
 
 TEST_F(TcpChecks, PingingLoopbackSkipsTheRequestItselfAndSucceeds) {
   etcFile("hosts", "127.0.0.1 localhost\n");
   openLog(ThresholdInfo);
   EXPECT_TRUE(validateTcpAddress(*log, "127.0.0.1"));
-  EXPECT_EQ(logLines(), (Lines{net_test::Version, "CHK0305I: Server localhost has address 127.0.0.1.",
-                               "CHK0314I: Ping 127.0.0.1 successful."}));
+  EXPECT_EQ(logLines(),
+            (Lines{net_test::Version, "CHK0305I: Server localhost has address 127.0.0.1.",
+                   "CHK0314I: Ping 127.0.0.1 successful."}));
 }
 
 TEST_F(TcpChecks, RefusedRawSocketsFailThePingWithAnExplanation) {
@@ -175,10 +176,9 @@ TEST_F(TcpChecks, ConnectionTestReachesAServerGivenByName) {
   EXPECT_TRUE(testServerConnection(*log, options, "quorhost"));
   const std::string found = "CHK0305I: Server quorhost has address 127.0.0.1.";
   const std::string pinged = "CHK0314I: Ping quorhost successful.";
-  EXPECT_EQ(logLines(),
-            (Lines{net_test::Version, found, pinged, found, pinged,
-                   "CHK0319I: Successfully connected to Quorlink at quorhost.", found, pinged,
-                   "CHK0320A: Quorlink is not running at quorhost."}));
+  EXPECT_EQ(logLines(), (Lines{net_test::Version, found, pinged, found, pinged,
+                               "CHK0319I: Successfully connected to Quorlink at quorhost.", found,
+                               pinged, "CHK0320A: Quorlink is not running at quorhost."}));
 }
 
 #endif  // _WIN32

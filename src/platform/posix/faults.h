@@ -9,11 +9,11 @@
 namespace platform::posix {
 
 struct Faults {
-  bool wsock32Missing = false;         // wsock32 missing
-  bool startupFails = false;           // wsock32 startup-fails
-  bool rawSocketsDenied = false;       // raw-sockets denied
-  bool rawSocketsUnsupported = false;  // raw-sockets unsupported
-  bool resolverHostsOnly = false;      // resolver hosts-only
+  bool wsock32Missing = false;                // wsock32 missing
+  bool startupFails = false;                  // wsock32 startup-fails
+  bool rawSocketsDenied = false;              // raw-sockets denied
+  bool rawSocketsUnsupported = false;         // raw-sockets unsupported
+  bool resolverHostsOnly = false;             // resolver hosts-only
   std::vector<std::string> lackedProcedures;  // wsock32 lacks NAME
 
   bool lacks(const char* procedure) const;

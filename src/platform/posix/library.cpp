@@ -2,6 +2,8 @@
 // "wsock32" is built in; any other library is a file searched in the
 // Windows order, which loads when it looks like an executable image but
 // offers no procedure.
+#include "platform/library.h"
+
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -9,7 +11,6 @@
 #include <vector>
 
 #include "platform/environment.h"
-#include "platform/library.h"
 #include "platform/posix/builtin_winsock.h"
 #include "platform/posix/faults.h"
 #include "platform/posix/machine.h"
@@ -183,7 +184,9 @@ bool freeLibrary(ModuleHandle handle) {
   return true;
 }
 
-std::uint32_t lastError() { return lastErrorCode; }
+std::uint32_t lastError() {
+  return lastErrorCode;
+}
 
 std::uint32_t setErrorMode(std::uint32_t mode) {
   std::uint32_t previous = processErrorMode;

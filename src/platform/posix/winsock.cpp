@@ -106,76 +106,91 @@ T* failNull(int code) {
   return nullptr;
 }
 
-/// Winsock's code for a host errno: WSABASEERR plus the BSD number.
+/// Winsock's codes for the host's errno values: WSABASEERR plus the BSD
+/// number of the same error (the host's own numbers differ). Aliases such as
+/// EAGAIN and EWOULDBLOCK may share a number; the first row wins.
+struct ErrnoCode {
+  int error;
+  int code;
+};
+const ErrnoCode ErrnoCodes[] = {
+    {EINTR, WsaEintr},
+    {EBADF, WsaEbadf},
+    {EPERM, winsock::WsaEacces},
+    {EACCES, winsock::WsaEacces},
+    {EFAULT, WsaEfault},
+    {EINVAL, WsaEinval},
+    {EMFILE, WsaEmfile},
+    {ENFILE, WsaEmfile},
+    {EWOULDBLOCK, WsaEwouldblock},
+    {EAGAIN, WsaEwouldblock},
+    {EINPROGRESS, WsaEinprogress},
+    {EALREADY, WsaEalready},
+    {ENOTSOCK, WsaEnotsock},
+    {EDESTADDRREQ, WsaEdestaddrreq},
+    {EMSGSIZE, WsaEmsgsize},
+    {EPROTOTYPE, WsaEprototype},
+    {ENOPROTOOPT, WsaEnoprotoopt},
+    {EPROTONOSUPPORT, WsaEprotonosupport},
+    {ESOCKTNOSUPPORT, winsock::WsaEsocktnosupport},
+    {ENOTSUP, WsaEopnotsupp},
+    {EOPNOTSUPP, WsaEopnotsupp},
+    {EPFNOSUPPORT, WsaEpfnosupport},
+    {EAFNOSUPPORT, WsaEafnosupport},
+    {EADDRINUSE, winsock::WsaEaddrinuse},
+    {EADDRNOTAVAIL, WsaEaddrnotavail},
+    {ENETDOWN, WsaEnetdown},
+    {ENETUNREACH, winsock::WsaEnetunreach},
+    {ENETRESET, WsaEnetreset},
+    {ECONNABORTED, WsaEconnaborted},
+    {ECONNRESET, WsaEconnreset},
+    {EPIPE, WsaEconnreset},
+    {ENOMEM, WsaEnobufs},
+    {ENOBUFS, WsaEnobufs},
+    {EISCONN, WsaEisconn},
+    {ENOTCONN, WsaEnotconn},
+    {ESHUTDOWN, WsaEshutdown},
+    {ETOOMANYREFS, WsaEtoomanyrefs},
+    {ETIMEDOUT, winsock::WsaEtimedout},
+    {ECONNREFUSED, winsock::WsaEconnrefused},
+    {ELOOP, WsaEloop},
+    {ENAMETOOLONG, WsaEnametoolong},
+    {EHOSTDOWN, WsaEhostdown},
+    {EHOSTUNREACH, winsock::WsaEhostunreach},
+};
+
 int codeOfErrno(int error) {
-  switch (error) {
-    case EINTR: return WsaEintr;
-    case EBADF: return WsaEbadf;
-    case EPERM:
-    case EACCES: return winsock::WsaEacces;
-    case EFAULT: return WsaEfault;
-    case EINVAL: return WsaEinval;
-    case EMFILE:
-    case ENFILE: return WsaEmfile;
-#if EWOULDBLOCK != EAGAIN
-    case EWOULDBLOCK:
-#endif
-    case EAGAIN: return WsaEwouldblock;
-    case EINPROGRESS: return WsaEinprogress;
-    case EALREADY: return WsaEalready;
-    case ENOTSOCK: return WsaEnotsock;
-    case EDESTADDRREQ: return WsaEdestaddrreq;
-    case EMSGSIZE: return WsaEmsgsize;
-    case EPROTOTYPE: return WsaEprototype;
-    case ENOPROTOOPT: return WsaEnoprotoopt;
-    case EPROTONOSUPPORT: return WsaEprotonosupport;
-    case ESOCKTNOSUPPORT: return winsock::WsaEsocktnosupport;
-#if EOPNOTSUPP != ENOTSUP
-    case ENOTSUP:
-#endif
-    case EOPNOTSUPP: return WsaEopnotsupp;
-    case EPFNOSUPPORT: return WsaEpfnosupport;
-    case EAFNOSUPPORT: return WsaEafnosupport;
-    case EADDRINUSE: return winsock::WsaEaddrinuse;
-    case EADDRNOTAVAIL: return WsaEaddrnotavail;
-    case ENETDOWN: return WsaEnetdown;
-    case ENETUNREACH: return winsock::WsaEnetunreach;
-    case ENETRESET: return WsaEnetreset;
-    case ECONNABORTED: return WsaEconnaborted;
-    case ECONNRESET:
-    case EPIPE: return WsaEconnreset;
-    case ENOMEM:
-    case ENOBUFS: return WsaEnobufs;
-    case EISCONN: return WsaEisconn;
-    case ENOTCONN: return WsaEnotconn;
-    case ESHUTDOWN: return WsaEshutdown;
-    case ETOOMANYREFS: return WsaEtoomanyrefs;
-    case ETIMEDOUT: return winsock::WsaEtimedout;
-    case ECONNREFUSED: return winsock::WsaEconnrefused;
-    case ELOOP: return WsaEloop;
-    case ENAMETOOLONG: return WsaEnametoolong;
-    case EHOSTDOWN: return WsaEhostdown;
-    case EHOSTUNREACH: return winsock::WsaEhostunreach;
-    default: return WsaEinval;
+  for (const ErrnoCode& row : ErrnoCodes) {
+    if (row.error == error) return row.code;
   }
+  return WsaEinval;
 }
 
-int failErrno() { return fail(codeOfErrno(errno)); }
+int failErrno() {
+  return fail(codeOfErrno(errno));
+}
 
 /// Winsock's code for a resolver failure of getaddrinfo or getnameinfo.
 int codeOfResolverError(int error) {
   switch (error) {
-    case EAI_NONAME: return winsock::WsaHostNotFound;
-    case EAI_AGAIN: return winsock::WsaTryAgain;
+    case EAI_NONAME:
+      return winsock::WsaHostNotFound;
+    case EAI_AGAIN:
+      return winsock::WsaTryAgain;
 #ifdef EAI_NODATA
-    case EAI_NODATA: return winsock::WsaNoData;
+    case EAI_NODATA:
+      return winsock::WsaNoData;
 #endif
 #ifdef EAI_ADDRFAMILY
-    case EAI_ADDRFAMILY: return winsock::WsaNoData;
+    case EAI_ADDRFAMILY:
+      return winsock::WsaNoData;
 #endif
-    case EAI_MEMORY: return WsaEnobufs;
-    case EAI_SYSTEM: return codeOfErrno(errno);
-    default: return winsock::WsaNoRecovery;
+    case EAI_MEMORY:
+      return WsaEnobufs;
+    case EAI_SYSTEM:
+      return codeOfErrno(errno);
+    default:
+      return winsock::WsaNoRecovery;
   }
 }
 
@@ -597,7 +612,9 @@ winsock::ProtoEnt* ZORIVT_WSAAPI wsGetProtoByName(const char* name) {
   return failNull<winsock::ProtoEnt>(winsock::WsaNoData);
 }
 
-std::uint32_t ZORIVT_WSAAPI wsInetAddr(const char* text) { return parseDottedAddress(text); }
+std::uint32_t ZORIVT_WSAAPI wsInetAddr(const char* text) {
+  return parseDottedAddress(text);
+}
 
 char* ZORIVT_WSAAPI wsInetNtoa(winsock::InAddr address) {
   unsigned char bytes[4];
@@ -607,9 +624,13 @@ char* ZORIVT_WSAAPI wsInetNtoa(winsock::InAddr address) {
   return dottedText;
 }
 
-std::uint16_t ZORIVT_WSAAPI wsNtohs(std::uint16_t value) { return swapToHost16(value); }
+std::uint16_t ZORIVT_WSAAPI wsNtohs(std::uint16_t value) {
+  return swapToHost16(value);
+}
 
-std::uint16_t ZORIVT_WSAAPI wsHtons(std::uint16_t value) { return swapToNetwork16(value); }
+std::uint16_t ZORIVT_WSAAPI wsHtons(std::uint16_t value) {
+  return swapToNetwork16(value);
+}
 
 std::uint32_t ZORIVT_WSAAPI wsNtohl(std::uint32_t value) {
   unsigned char bytes[4];
@@ -634,8 +655,7 @@ int ZORIVT_WSAAPI wsStartup(std::uint16_t version, winsock::WsaData* data) {
   const unsigned minor = version >> 8;
   if (currentFaults().startupFails) {
     data->wVersion = SupportedVersion;
-    copyText(data->szSystemStatus, sizeof data->szSystemStatus,
-             "Network subsystem is unavailable");
+    copyText(data->szSystemStatus, sizeof data->szSystemStatus, "Network subsystem is unavailable");
     return winsock::WsaSysNotReady;
   }
   if (major == 0) {
@@ -662,9 +682,15 @@ Socket ZORIVT_WSAAPI wsSocket(int family, int type, int protocol) {
   }
   int hostType;
   switch (type) {
-    case winsock::SockStream: hostType = SOCK_STREAM; break;
-    case 2: hostType = SOCK_DGRAM; break;
-    case winsock::SockRaw: hostType = SOCK_RAW; break;
+    case winsock::SockStream:
+      hostType = SOCK_STREAM;
+      break;
+    case 2:
+      hostType = SOCK_DGRAM;
+      break;
+    case winsock::SockRaw:
+      hostType = SOCK_RAW;
+      break;
     default:
       lastSocketError = winsock::WsaEsocktnosupport;
       return winsock::InvalidSocket;
@@ -693,14 +719,30 @@ int ZORIVT_WSAAPI wsSetSockOpt(Socket s, int level, int option, const char* valu
   if (level == winsock::SolSocket) {
     hostLevel = SOL_SOCKET;
     switch (option) {
-      case WinSoDebug: hostOption = SO_DEBUG; break;
-      case winsock::SoReuseAddr: hostOption = SO_REUSEADDR; break;
-      case WinSoKeepalive: hostOption = SO_KEEPALIVE; break;
-      case WinSoDontroute: hostOption = SO_DONTROUTE; break;
-      case WinSoBroadcast: hostOption = SO_BROADCAST; break;
-      case WinSoOobinline: hostOption = SO_OOBINLINE; break;
-      case WinSoSndbuf: hostOption = SO_SNDBUF; break;
-      case WinSoRcvbuf: hostOption = SO_RCVBUF; break;
+      case WinSoDebug:
+        hostOption = SO_DEBUG;
+        break;
+      case winsock::SoReuseAddr:
+        hostOption = SO_REUSEADDR;
+        break;
+      case WinSoKeepalive:
+        hostOption = SO_KEEPALIVE;
+        break;
+      case WinSoDontroute:
+        hostOption = SO_DONTROUTE;
+        break;
+      case WinSoBroadcast:
+        hostOption = SO_BROADCAST;
+        break;
+      case WinSoOobinline:
+        hostOption = SO_OOBINLINE;
+        break;
+      case WinSoSndbuf:
+        hostOption = SO_SNDBUF;
+        break;
+      case WinSoRcvbuf:
+        hostOption = SO_RCVBUF;
+        break;
       case WinSoLinger: {
         // Winsock's linger holds two u_shorts.
         if (length < 4) return fail(WsaEfault);
@@ -724,7 +766,8 @@ int ZORIVT_WSAAPI wsSetSockOpt(Socket s, int level, int option, const char* valu
         if (::setsockopt(fd, SOL_SOCKET, which, &time, sizeof time) != 0) return failErrno();
         return 0;
       }
-      default: return fail(WsaEnoprotoopt);
+      default:
+        return fail(WsaEnoprotoopt);
     }
   } else if (level == WinIpprotoTcp && option == WinTcpNodelay) {
     hostLevel = IPPROTO_TCP;
@@ -811,8 +854,8 @@ int ZORIVT_WSAAPI wsSendTo(Socket s, const char* data, int length, int flags,
   return static_cast<int>(sent);
 }
 
-int ZORIVT_WSAAPI wsRecvFrom(Socket s, char* buffer, int length, int flags,
-                             winsock::SockAddr* from, int* fromLength) {
+int ZORIVT_WSAAPI wsRecvFrom(Socket s, char* buffer, int length, int flags, winsock::SockAddr* from,
+                             int* fromLength) {
   if (!started()) return winsock::SocketError;
   const int fd = descriptorOf(s);
   if (fd < 0) return winsock::SocketError;
@@ -917,7 +960,9 @@ int ZORIVT_WSAAPI wsSelect(int, winsock::FdSet* readSet, winsock::FdSet* writeSe
   return count;
 }
 
-int ZORIVT_WSAAPI wsGetLastError() { return lastSocketError; }
+int ZORIVT_WSAAPI wsGetLastError() {
+  return lastSocketError;
+}
 
 int ZORIVT_WSAAPI wsGetSockName(Socket s, winsock::SockAddr* address, int* length) {
   if (!started()) return winsock::SocketError;
