@@ -48,6 +48,18 @@ inline std::vector<std::string> splitLines(const std::string& text) {
   return lines;
 }
 
+/// Whether this process may open raw ICMP sockets (root, or CAP_NET_RAW).
+inline bool rawSocketsAllowed() {
+  int s = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, 1);
+  if (s < 0) return false;
+  ::close(s);
+  return true;
+}
+
+#define REQUIRE_RAW_SOCKETS()                                                            \
+  if (!net_test::rawSocketsAllowed()) GTEST_SKIP() << "ping needs raw sockets (root or " \
+                                                      "CAP_NET_RAW)"
+
 inline std::string hostName() {
   char name[256] = {0};
   ::gethostname(name, sizeof name - 1);

@@ -178,7 +178,7 @@ class PingInNamespace : public net_test::ProbeTest {
  protected:
   void SetUp() override {
     ProbeTest::SetUp();
-    if (::geteuid() != 0) GTEST_SKIP() << "raw sockets for ping need root";
+    REQUIRE_RAW_SOCKETS();
     if (!network_.entered()) GTEST_SKIP() << network_.reason();
     ASSERT_TRUE(sockets_.open(*log));
   }

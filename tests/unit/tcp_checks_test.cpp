@@ -18,13 +18,7 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-class TcpChecks : public net_test::ProbeTest {
- protected:
-  void SetUp() override {
-    ProbeTest::SetUp();
-    if (::geteuid() != 0) GTEST_SKIP() << "raw sockets for ping need root";
-  }
-};
+using TcpChecks = net_test::ProbeTest;
 
 /// A TCP listener on 127.0.0.1.
 class Listener {
@@ -123,6 +117,7 @@ TEST_F(TcpChecks, AMissingTcpDirectoryIsReportedOncePerRun) {
 }
 
 TEST_F(TcpChecks, ServerHostsResolveThroughTheHostsFile) {
+  REQUIRE_RAW_SOCKETS();
   faults("resolver hosts-only\n");
   etcFile("hosts", "127.0.0.2 QuorHost qh # the server\n");
   EXPECT_TRUE(validateTcpAddress(*log, "QH"));
@@ -140,6 +135,7 @@ TEST_F(TcpChecks, ServerHostsResolveThroughTheHostsFile) {
 }
 
 TEST_F(TcpChecks, PingingLoopbackSkipsTheRequestItselfAndSucceeds) {
+  REQUIRE_RAW_SOCKETS();
   etcFile("hosts", "127.0.0.1 localhost\n");
   openLog(ThresholdInfo);
   EXPECT_TRUE(validateTcpAddress(*log, "127.0.0.1"));
@@ -148,20 +144,24 @@ TEST_F(TcpChecks, PingingLoopbackSkipsTheRequestItselfAndSucceeds) {
                    "CHK0314I: Ping 127.0.0.1 successful."}));
 }
 
-TEST_F(TcpChecks, RefusedRawSocketsFailThePingWithAnExplanation) {
+TEST_F(TcpChecks, APingThatCannotStartSaysWhy) {
   etcFile("hosts", "127.0.0.1 localhost\n");
   faults("raw-sockets denied\n");
   EXPECT_FALSE(validateTcpAddress(*log, "127.0.0.1"));
   faults("raw-sockets unsupported\n");
   EXPECT_FALSE(validateTcpAddress(*log, "127.0.0.1"));
+  etcFile("protocol", "ip 0 IP\ntcp 6 TCP\n");
+  EXPECT_FALSE(validateTcpAddress(*log, "127.0.0.1"));
   const std::string found = "CHK0305I: Server localhost has address 127.0.0.1.";
   EXPECT_EQ(logLines(),
             (Lines{net_test::Version, found,
                    "CHK0317I: Need root user authority to create a raw socket for ping.", found,
-                   "CHK0318I: Your TCP/IP does not support raw sockets."}));
+                   "CHK0318I: Your TCP/IP does not support raw sockets.", found,
+                   "CHK0311A: TCP protocol icmp not found."}));
 }
 
 TEST_F(TcpChecks, ConnectionTestReachesAServerGivenByName) {
+  REQUIRE_RAW_SOCKETS();
   ENTER_LOOPBACK_NETWORK(network);
   etcFile("hosts", "127.0.0.1 quorhost\n");
   openLog(ThresholdInfo);
