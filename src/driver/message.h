@@ -51,7 +51,7 @@ Message applyArg(const Message& m, T v) {
 
 template <typename... Args>
 Message compose(ReportLog& log, MessageId id, const Args&... args) {
-  Message m = bind(Message(id), log);
+  Message m = ::bind(Message(id), log);
   ((m = applyArg(m, args)), ...);
   return m;
 }

@@ -159,3 +159,17 @@ std::istream& readWord(std::istream& in, Str& target) {
   if (!word.empty() && in.eof()) in.clear(std::ios::eofbit);
   return in;
 }
+
+std::int32_t convertLikeAtol(const Str& text) {
+  const char* p = text.c_str();
+  while (isBlank(*p)) ++p;
+  bool negative = false;
+  if (*p == '+' || *p == '-') negative = *p++ == '-';
+  std::int64_t value = 0;
+  const std::int64_t limit = negative ? 2147483648LL : 2147483647LL;
+  while (*p >= '0' && *p <= '9') {
+    value = value * 10 + (*p++ - '0');
+    if (value > limit) value = limit;  // stays saturated for the remaining digits
+  }
+  return static_cast<std::int32_t>(negative ? -value : value);
+}

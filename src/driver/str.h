@@ -94,3 +94,8 @@ bool matchWildcard(const char* text, const char* pattern, char anyOne = '?', cha
 /// Reads one run of non-blank characters into `target` (empty when the input
 /// ended first); the blank that ends the word is consumed.
 std::istream& readWord(std::istream& in, Str& target);
+
+/// The text converted like the C library's `atol`: leading white space
+/// skipped, an optional sign, decimal digits up to the first other
+/// character; 0 without digits. Values beyond the 32-bit range saturate.
+std::int32_t convertLikeAtol(const Str& text);

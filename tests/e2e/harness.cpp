@@ -82,7 +82,9 @@ TestMachine& TestMachine::registry(const std::string& body) {
   return file("registry.reg", "REGEDIT4\n\n" + body);
 }
 
-TestMachine& TestMachine::faults(const std::string& lines) { return file("faults", lines); }
+TestMachine& TestMachine::faults(const std::string& lines) {
+  return file("faults", lines);
+}
 
 std::string TestMachine::read(const std::string& relative) const {
   return readWhole(machine_ / relative);
@@ -115,8 +117,8 @@ RunResult TestMachine::run(const std::vector<std::string>& arguments) const {
   argv.insert(argv.end(), arguments.begin(), arguments.end());
   std::vector<std::string> envp;
   for (const auto& [name, value] : environment_) envp.push_back(name + "=" + value);
-  result.command = "cd " + cwd.string() + " && env -i " + quoted(envp) + " " + binary + " " +
-                   quoted(arguments);
+  result.command =
+      "cd " + cwd.string() + " && env -i " + quoted(envp) + " " + binary + " " + quoted(arguments);
 
   std::vector<char*> rawArgv, rawEnvp;
   for (std::string& a : argv) rawArgv.push_back(a.data());
@@ -205,6 +207,91 @@ void expectLines(const RunResult& run, const char* what, const std::vector<std::
 std::vector<std::string> startLines(const std::string& logPath, const char* version) {
   return {"CHK0000I*", std::string("CHK0001I: Performing Corvanta V") + version + " checks.", "",
           "CHK0050I: ===> Setup checks.", "CHK0056I: Writing log file " + logPath + "."};
+}
+
+void expectBlock(const RunResult& run, const std::vector<std::string>& expected) {
+  std::vector<std::string> block;
+  bool inside = false;
+  for (const std::string& line : run.log) {
+    if (!inside && !expected.empty() && line == expected.front()) inside = true;
+    if (!inside) continue;
+    if (line.empty()) break;
+    block.push_back(line);
+  }
+  if (!inside) {
+    std::ostringstream message;
+    message << "log has no block starting with |" << (expected.empty() ? "" : expected.front())
+            << "|\n  command: " << run.command << "\n  log:\n";
+    for (const std::string& line : run.log) message << "    |" << line << "\n";
+    ADD_FAILURE() << message.str();
+    return;
+  }
+  expectLines(run, "log block", block, expected);
+}
+
+namespace {
+
+std::string logPathIn(const std::string& directory) {
+  return directory + (!directory.empty() && directory.back() == '\\' ? "" : "\\") + "zorivt.log";
+}
+
+/// The discovery lines of a machine whose registry names no product
+/// directory, run in `directory`.
+std::vector<std::string> fallbackLines(const std::string& directory) {
+  return {"CHK0080A: Registry does not contain an entry for Corvanta.",
+          "CHK0061A: Assuming current directory " + directory + " as product path."};
+}
+
+}  // namespace
+
+std::vector<std::string> setupBlock(const std::string& directory,
+                                    const std::vector<std::string>& more) {
+  std::vector<std::string> lines{"CHK0050I: ===> Setup checks.",
+                                 "CHK0056I: Writing log file " + logPathIn(directory) + "."};
+  for (const std::string& line : fallbackLines(directory)) lines.push_back(line);
+  lines.insert(lines.end(), more.begin(), more.end());
+  return lines;
+}
+
+std::vector<std::string> emptyMachineLog(const std::string& directory, bool debug) {
+  std::vector<std::string> log = startLines(logPathIn(directory));
+  for (const std::string& line : fallbackLines(directory)) log.push_back(line);
+  log.push_back("CHK0062R: Corvanta profile zorpzcfg.prf not found.");
+  if (debug) log.push_back("CHK--DBG: PATH = '" + directory + "'");
+  for (const char* line :
+       {"", "CHK0050I: ===> General checks.", "CHK0055I: The operating system is Windows NT 4.00.",
+        "CHK0011R: Variable ZOR_FILES is not set.", "CHK0083I: Tracing is disabled (0, 0, 0).",
+        ""}) {
+    log.push_back(line);
+  }
+  for (const char* component :
+       {"Database Server (osserver.exe)", "QuorLink Server (zorpisrv.exe)",
+        "R/T Server (zorpesrv.exe)", "Bundle Server (zorposrv.exe)",
+        "Notification Server (zorpwess.exe)", "Delivery Server (zorpedes.exe)",
+        "R/T Client (zorbssrt.exe)", "Execution Client (zorbxcli.exe)",
+        "Bundle Client (zorbobcl.exe)"}) {
+    log.push_back(std::string("CHK0052I: ===> ") + component + " not installed.");
+    log.push_back("");
+  }
+  log.push_back("CHK0999I: Configuration-checking utility ended.");
+  return log;
+}
+
+bool registryReaderPresent() {
+  static const bool present = [] {
+    TestMachine machine;
+    machine.directory("drive_c/corvanta/bin")
+        .registry(
+            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.3]\n"
+            "\"Directory\"=\"c:\\\\corvanta\"\n");
+    RunResult run = machine.run({"-v", "ZOR_LANG"});
+    if (!run.logExists || run.exitStatus != 0) return false;
+    for (const std::string& line : run.log) {
+      if (line.rfind("CHK0080A", 0) == 0) return false;
+    }
+    return true;
+  }();
+  return present;
 }
 
 }  // namespace e2e

@@ -77,8 +77,37 @@ void expectLines(const RunResult& run, const char* what, const std::vector<std::
 /// The log lines a run writes before its run phase begins.
 std::vector<std::string> startLines(const std::string& logPath, const char* version = "2.30");
 
+/// Expects the log to hold, from the first line equal to expected[0] up to
+/// the next empty line (or the end), exactly the expected lines: one block
+/// of the report, such as a component's or the setup block.
+void expectBlock(const RunResult& run, const std::vector<std::string>& expected);
+
+/// The setup block of a run in `directory` (a lower-case Windows path) on a
+/// machine whose registry names no product directory, so that `directory`
+/// is the product path; `more` follows (the profile's lines).
+std::vector<std::string> setupBlock(const std::string& directory,
+                                    const std::vector<std::string>& more);
+
+/// The whole log of a run without arguments in `directory` (a lower-case
+/// Windows path) on a machine with nothing installed: no registry entry, no
+/// profile, no component; with the profile search's debug line when asked.
+std::vector<std::string> emptyMachineLog(const std::string& directory, bool debug = false);
+
+/// Whether the emulated registry is read from the machine's registry.reg:
+/// a machine whose registry names the product directory no longer gets
+/// CHK0080A. Asked once per test program.
+bool registryReaderPresent();
+
 }  // namespace e2e
 
+/// Skips a test that needs registry content while the emulated registry is
+/// still empty.
+#define SKIP_WITHOUT_REGISTRY()                                                            \
+  do {                                                                                     \
+    if (!::e2e::registryReaderPresent()) GTEST_SKIP() << "needs the registry file reader"; \
+  } while (0)
+
+#define EXPECT_BLOCK(run, ...) ::e2e::expectBlock((run), __VA_ARGS__)
 #define EXPECT_LOG(run, ...) ::e2e::expectLines((run), "log", (run).log, __VA_ARGS__)
 #define EXPECT_OUT(run, ...) ::e2e::expectLines((run), "stdout", (run).out, __VA_ARGS__)
 #define EXPECT_ERR(run, ...) ::e2e::expectLines((run), "stderr", (run).err, __VA_ARGS__)

@@ -77,6 +77,13 @@ std::string TestMachine::readFile(const std::string& relative) const {
   return content.str();
 }
 
+std::vector<std::string> TestMachine::readLines(const std::string& relative) const {
+  std::istringstream content(readFile(relative));
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(content, line);) lines.push_back(line);
+  return lines;
+}
+
 void TestMachine::changeDirectory(const std::string& relative) const {
   fs::current_path(root_ / relative);
 }

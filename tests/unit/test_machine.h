@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 class TestMachine {
  public:
@@ -21,6 +22,8 @@ class TestMachine {
   void makeDirectory(const std::string& relative) const;
   void writeFile(const std::string& relative, const std::string& content) const;
   std::string readFile(const std::string& relative) const;
+  /// The file's lines, split at line feeds.
+  std::vector<std::string> readLines(const std::string& relative) const;
   /// Moves the working directory to a directory of the machine.
   void changeDirectory(const std::string& relative) const;
 

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <unordered_map>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -34,37 +35,72 @@ bool hostEntryExists(const std::string& path) {
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool equalIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
 std::string joinHost(const std::string& dir, const std::string& name) {
   if (!dir.empty() && dir.back() == '/') return dir + name;
   return dir + "/" + name;
+}
+
+/// The entries of one host directory by their lower-case names, each the
+/// first in byte order of the entries that differ only in case. Kept per
+/// directory so that resolving many names in a large directory stays linear.
+struct FoldedDirectory {
+  struct timespec modified {};
+  std::unordered_map<std::string, std::string> byFoldedName;
+};
+
+std::string foldCase(const std::string& name) {
+  std::string folded(name);
+  for (char& c : folded) c = lowerAscii(c);
+  return folded;
+}
+
+bool readFoldedDirectory(const std::string& dir, FoldedDirectory& folded) {
+  struct stat st;
+  if (::stat(dir.c_str(), &st) != 0) return false;
+  DIR* d = ::opendir(dir.c_str());
+  if (d == nullptr) return false;
+  folded.modified = st.st_mtim;
+  folded.byFoldedName.clear();
+  while (struct dirent* e = ::readdir(d)) {
+    std::string entry(e->d_name);
+    if (entry == "." || entry == "..") continue;
+    auto inserted = folded.byFoldedName.emplace(foldCase(entry), entry);
+    if (!inserted.second && entry < inserted.first->second) inserted.first->second = entry;
+  }
+  ::closedir(d);
+  return true;
+}
+
+bool sameTime(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
 /// The host entry of `dir` named `name`, exactly or else ignoring case (the
 /// first such entry in byte order). Empty when there is none.
 std::string findEntry(const std::string& dir, const std::string& name) {
   if (hostEntryExists(joinHost(dir, name))) return name;
-  DIR* d = ::opendir(dir.c_str());
-  if (d == nullptr) return std::string();
-  std::string best;
-  bool found = false;
-  while (struct dirent* e = ::readdir(d)) {
-    std::string entry(e->d_name);
-    if (entry == "." || entry == "..") continue;
-    if (equalIgnoringCase(entry, name) && (!found || entry < best)) {
-      best = entry;
-      found = true;
+  static std::unordered_map<std::string, FoldedDirectory> cache;
+  if (cache.size() > 4096) cache.clear();
+  const std::string key = foldCase(name);
+  struct stat st;
+  if (::stat(dir.c_str(), &st) != 0) return std::string();
+  auto it = cache.find(dir);
+  if (it != cache.end() && sameTime(it->second.modified, st.st_mtim)) {
+    auto hit = it->second.byFoldedName.find(key);
+    // A hit is trusted only while the entry still exists; a miss may be a
+    // file created within the directory's time-stamp granularity, so both
+    // fall back to reading the directory again.
+    if (hit != it->second.byFoldedName.end() && hostEntryExists(joinHost(dir, hit->second))) {
+      return hit->second;
     }
   }
-  ::closedir(d);
-  return best;
+  FoldedDirectory& folded = cache[dir];
+  if (!readFoldedDirectory(dir, folded)) {
+    cache.erase(dir);
+    return std::string();
+  }
+  auto hit = folded.byFoldedName.find(key);
+  return hit == folded.byFoldedName.end() ? std::string() : hit->second;
 }
 
 bool hasWildcard(const std::string& component) {

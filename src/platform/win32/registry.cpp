@@ -23,9 +23,12 @@ long registryQueryValue(RegistryHandle key, const char* name, std::uint32_t* typ
                         unsigned char* data, std::uint32_t* size) {
   DWORD valueType = 0;
   DWORD valueSize = size ? *size : 0;
-  LONG status = RegQueryValueExA(toKey(key), name, nullptr, &valueType, data, size ? &valueSize : nullptr);
-  if (type) *type = valueType;
-  if (size) *size = valueSize;
+  LONG status =
+      RegQueryValueExA(toKey(key), name, nullptr, &valueType, data, size ? &valueSize : nullptr);
+  if (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
+    if (type) *type = valueType;
+    if (size) *size = valueSize;
+  }
   return status;
 }
 
@@ -34,16 +37,19 @@ long registryQueryInfo(RegistryHandle key, std::uint32_t* valueCount,
   DWORD values = 0, longest = 0;
   LONG status = RegQueryInfoKeyA(toKey(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                  &values, &longest, nullptr, nullptr, nullptr);
-  if (valueCount) *valueCount = values;
-  if (longestValueName) *longestValueName = longest;
+  if (status == ERROR_SUCCESS) {
+    if (valueCount) *valueCount = values;
+    if (longestValueName) *longestValueName = longest;
+  }
   return status;
 }
 
 long registryEnumValue(RegistryHandle key, std::uint32_t index, char* name,
                        std::uint32_t* nameLength) {
-  DWORD length = nameLength ? *nameLength : 0;
+  if (name == nullptr || nameLength == nullptr) return ERROR_INVALID_PARAMETER;
+  DWORD length = *nameLength;
   LONG status = RegEnumValueA(toKey(key), index, name, &length, nullptr, nullptr, nullptr, nullptr);
-  if (nameLength) *nameLength = length;
+  if (status == ERROR_SUCCESS) *nameLength = length;
   return status;
 }
 

@@ -1,0 +1,133 @@
+// The "General" block: operating system, the product's registry entries,
+// the file directory and the trace settings.
+#include "harness.h"
+
+using e2e::RunResult;
+using e2e::TestMachine;
+
+namespace {
+
+const char* const Header = "CHK0050I: ===> General checks.";
+const char* const System = "CHK0055I: The operating system is Windows NT 4.00.";
+const char* const FilesNotSet = "CHK0011R: Variable ZOR_FILES is not set.";
+const char* const TracingOff = "CHK0083I: Tracing is disabled (0, 0, 0).";
+
+}  // namespace
+
+// The version and, under -d, every value of the product key "2.3" in
+// descending index order, each as "name: value".
+TEST(GeneralChecks, RegistryVersionAndEntriesAreShown) {
+  SKIP_WITHOUT_REGISTRY();
+  TestMachine machine;
+  machine
+      .registry(
+          "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion]\n"
+          "\"CurrentVersion\"=\"5.0\"\n\n"
+          "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.3]\n"
+          "\"Directory\"=\"c:\\\\corvanta\"\n"
+          "\"Version\"=\"2.3.0\"\n"
+          "\"Build\"=\"B017\"\n")
+      .directory("drive_c/corvanta/bin");
+  RunResult run = machine.run({"-d"});
+  EXPECT_BLOCK(run, {Header, "CHK0055I: The operating system is Windows NT 5.00.",
+                     "CHK0090I: Corvanta version read from Registry: 2.3.0.",
+                     "CHK--DBG: Corvanta Registry entries:", "CHK--DBG:   Build: B017",
+                     "CHK--DBG:   Version: 2.3.0", "CHK--DBG:   Directory: c:\\corvanta",
+                     FilesNotSet, TracingOff});
+}
+
+// A product key without the version value, or without the subkey "2.3",
+// reports the missing version; without the subkey nothing is listed.
+TEST(GeneralChecks, MissingRegistryVersionIsReported) {
+  SKIP_WITHOUT_REGISTRY();
+  TestMachine machine;
+  machine.registry(
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.3]\n"
+      "\"Directory\"=\"c:\\\\corvanta\"\n");
+  RunResult run = machine.run({"-d"});
+  EXPECT_BLOCK(
+      run, {Header, System, "CHK0080A: Registry does not contain an entry for Corvanta Version.",
+            "CHK--DBG: Corvanta Registry entries:", "CHK--DBG:   Directory: c:\\corvanta",
+            FilesNotSet, TracingOff});
+
+  machine.registry(
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.2]\n"
+      "\"Version\"=\"2.2.0\"\n");
+  run = machine.run({"-d"});
+  EXPECT_BLOCK(
+      run, {Header, System, "CHK0080A: Registry does not contain an entry for Corvanta Version.",
+            FilesNotSet, TracingOff});
+}
+
+// ZOR_FILES is reported when unset or not a directory, as written, and
+// passes silently when it names a directory.
+TEST(GeneralChecks, FileDirectoryMustExist) {
+  TestMachine machine;
+  machine.directory("drive_c/files");
+  RunResult run = machine.run({});
+  EXPECT_BLOCK(run, {Header, System, FilesNotSet, TracingOff});
+  run = machine.env("ZOR_FILES", "C:\\NoFiles").run({});
+  EXPECT_BLOCK(run, {Header, System,
+                     "CHK0009A: The ZOR_FILES directory C:\\NoFiles does not exist.", TracingOff});
+  run = machine.env("ZOR_FILES", "C:\\Files\\").run({});
+  EXPECT_BLOCK(run, {Header, System, TracingOff});
+}
+
+// Tracing needs three non-zero parts in ZOR_TRACE_CRITERIA; missing and
+// non-numeric parts count as 0, a negative part as non-zero.
+TEST(GeneralChecks, TracingNeedsThreeNonZeroCriteria) {
+  TestMachine machine;
+  machine.directory("drive_c/files").env("ZOR_FILES", "c:\\files");
+  for (auto [criteria, line] : {
+           std::pair<const char*, const char*>{"5,7", "CHK0083I: Tracing is disabled (5, 7, 0)."},
+           {"1, 0, 3", "CHK0083I: Tracing is disabled (1, 0, 3)."},
+           {"x,2,3", "CHK0083I: Tracing is disabled (0, 2, 3)."},
+           {"4,,5,6", "CHK0082I: Tracing is enabled (4, 5, 6), file c:\\files\\zorpktrc.log."},
+           {"2,-1,3", "CHK0082I: Tracing is enabled (2, -1, 3), file c:\\files\\zorpktrc.log."},
+       }) {
+    RunResult run = machine.env("ZOR_TRACE_CRITERIA", criteria).run({});
+    EXPECT_BLOCK(run, {Header, System, line});
+  }
+}
+
+// A trace file named without a backslash lies in the ZOR_FILES directory
+// when that exists, else it is shown as named; one with a backslash is
+// shown unchanged.
+TEST(GeneralChecks, TraceFileLiesInTheFileDirectory) {
+  TestMachine machine;
+  machine.directory("drive_c/files").env("ZOR_TRACE_CRITERIA", "1,1,1");
+  RunResult run = machine.env("ZOR_FILES", "C:\\Files").env("ZOR_TRACE_FILE", "My.Log").run({});
+  EXPECT_BLOCK(run,
+               {Header, System, "CHK0082I: Tracing is enabled (1, 1, 1), file c:\\files\\my.log."});
+  run = machine.env("ZOR_TRACE_FILE", "D:\\Logs\\Trace.LOG").run({});
+  EXPECT_BLOCK(
+      run, {Header, System, "CHK0082I: Tracing is enabled (1, 1, 1), file D:\\Logs\\Trace.LOG."});
+  run = machine.unsetEnv("ZOR_TRACE_FILE").env("ZOR_FILES", "c:\\nofiles").run({});
+  EXPECT_BLOCK(run,
+               {Header, System, "CHK0009A: The ZOR_FILES directory c:\\nofiles does not exist.",
+                "CHK0082I: Tracing is enabled (1, 1, 1), file zorpktrc.log."});
+}
+
+// While tracing, the detail is shown as written and a non-zero threshold
+// clashes with split traces; a zero threshold does not, and without tracing
+// none of them is looked at.
+TEST(GeneralChecks, ThresholdAndSplitClashOnlyWhileTracing) {
+  TestMachine machine;
+  machine.env("ZOR_TRACE_CRITERIA", "1,2,3")
+      .env("ZOR_TRACE_DETAIL", "Full")
+      .env("ZOR_TRACE_THRESHOLD", "-5")
+      .env("ZOR_SPLIT_TRACES", "yes");
+  RunResult run = machine.run({});
+  EXPECT_BLOCK(run, {Header, System, FilesNotSet,
+                     "CHK0082I: Tracing is enabled (1, 2, 3), file zorpktrc.log.",
+                     "CHK0013I: Variable ZOR_TRACE_DETAIL = Full.",
+                     "CHK0013I: Variable ZOR_TRACE_THRESHOLD = -5.",
+                     "CHK--ERR: You must not set both ZOR_TRACE_THRESHOLD and ZOR_SPLIT_TRACES"});
+  run = machine.env("ZOR_TRACE_THRESHOLD", "0").run({});
+  EXPECT_BLOCK(run, {Header, System, FilesNotSet,
+                     "CHK0082I: Tracing is enabled (1, 2, 3), file zorpktrc.log.",
+                     "CHK0013I: Variable ZOR_TRACE_DETAIL = Full.",
+                     "CHK0013I: Variable ZOR_TRACE_THRESHOLD = 0."});
+  run = machine.env("ZOR_TRACE_THRESHOLD", "7").env("ZOR_TRACE_CRITERIA", "1,2").run({});
+  EXPECT_BLOCK(run, {Header, System, FilesNotSet, "CHK0083I: Tracing is disabled (1, 2, 0)."});
+}

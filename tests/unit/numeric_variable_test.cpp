@@ -1,0 +1,52 @@
+#include "checks/numeric_variable.h"
+
+#include <gtest/gtest.h>
+
+#include "config/variable_store.h"
+#include "test_machine.h"
+
+// A value is numeric when its atol number is non-zero or it is all zeros;
+// the check shows the number, or the value that is not numeric, and
+// returns 0 for everything that is not a number.
+TEST(NumericVariable, ValuesAreReadLikeAtol) {
+  TestMachine machine;
+  struct Case {
+    const char* value;
+    std::int32_t number;
+    const char* line;
+  };
+  const Case cases[] = {
+      {"12abc", 12, "CHK0013I: Variable ZOR_TIMEOUT = 12."},
+      {"0", 0, "CHK0013I: Variable ZOR_TIMEOUT = 0."},
+      {"000", 0, "CHK0013I: Variable ZOR_TIMEOUT = 0."},
+      {"0012", 12, "CHK0013I: Variable ZOR_TIMEOUT = 12."},
+      {" 7", 7, "CHK0013I: Variable ZOR_TIMEOUT = 7."},
+      {"-3", -3, "CHK0013I: Variable ZOR_TIMEOUT = -3."},
+      {"0x10", 0, "CHK0012R: Variable ZOR_TIMEOUT is not numeric (0x10)."},
+      {"-0", 0, "CHK0012R: Variable ZOR_TIMEOUT is not numeric (-0)."},
+      {"abc", 0, "CHK0012R: Variable ZOR_TIMEOUT is not numeric (abc)."},
+  };
+  for (const Case& c : cases) {
+    ScopedEnvironment value("ZOR_TIMEOUT", c.value);
+    std::int32_t number = -1;
+    {
+      ReportLog log("zorivt.log", ThresholdUpdate);
+      number = checkNumericVariable(log, "ZOR_TIMEOUT", true, LookupMode::All);
+    }
+    EXPECT_EQ(number, c.number) << c.value;
+    EXPECT_EQ(machine.readLines("drive_c/zorivt.log"), std::vector<std::string>{c.line}) << c.value;
+  }
+}
+
+// An unset variable returns 0 and is reported only when asked.
+TEST(NumericVariable, UnsetVariableIsReportedOnlyWhenAsked) {
+  TestMachine machine;
+  ScopedEnvironment unset("ZOR_TIMEOUT", nullptr);
+  {
+    ReportLog log("zorivt.log", ThresholdUpdate);
+    EXPECT_EQ(checkNumericVariable(log, "ZOR_TIMEOUT", true, LookupMode::All), 0);
+    EXPECT_EQ(checkNumericVariable(log, "ZOR_TIMEOUT", false, LookupMode::All), 0);
+  }
+  EXPECT_EQ(machine.readLines("drive_c/zorivt.log"),
+            std::vector<std::string>{"CHK0011R: Variable ZOR_TIMEOUT is not set."});
+}
