@@ -48,6 +48,8 @@ bool File::write(const char* bytes, std::size_t count) {
   return std::fwrite(bytes, 1, count, handle_) == count;
 }
 
+bool File::failed() const { return handle_ != nullptr && std::ferror(handle_) != 0; }
+
 bool File::flush() { return handle_ != nullptr && std::fflush(handle_) == 0; }
 
 bool File::seekRelative(std::int64_t offset) {

@@ -39,6 +39,9 @@ class File {
   bool write(const char* bytes, std::size_t count);
   bool write(const std::string& text) { return write(text.data(), text.size()); }
   bool flush();
+  /// True once a read or write of this file has failed (not merely reached
+  /// the end of the file).
+  bool failed() const;
   /// Moves the position by `offset` bytes from the current one.
   bool seekRelative(std::int64_t offset);
   /// Closes the file; false when buffered data could not be written.
