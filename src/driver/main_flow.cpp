@@ -8,6 +8,7 @@
 #include "driver/option_scanner.h"
 #include "driver/report_log.h"
 #include "driver/run_phase.h"
+#include "driver/time_text.h"
 
 namespace {
 
@@ -125,9 +126,8 @@ int runMain(int argc, const char* const* argv) {
   {
     ReportLog log(LogFileName, threshold);
 
-    std::time_t now = std::time(nullptr);
-    const char* when = std::ctime(&now);
-    reportUnended(log, msg::CHK0000I, CheckerLevel, when ? when : "\n");
+    const std::string when = ctimeText(std::time(nullptr)) + "\n";
+    reportUnended(log, msg::CHK0000I, CheckerLevel, when.c_str());
 
     if (options.version < 100) options.version *= 10;
     report(log, msg::CHK0001I, options.version / 100, options.version % 100);

@@ -6,29 +6,13 @@
 
 #include "config/path_utils.h"
 #include "driver/message.h"
+#include "driver/time_text.h"
 #include "net/etc_directory.h"
 #include "net/socket_library.h"
 #include "net/tcp_checks.h"
 #include "platform/file.h"
 
 namespace {
-
-const char* const DayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-const char* const MonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-
-/// The local time in the C library's ctime form, without its line end
-/// ("Wed Jun  5 09:04:02 2024"). Formatted here because not every C
-/// library pads the day with a blank.
-std::string ctimeText(std::time_t when) {
-  const std::tm* t = std::localtime(&when);
-  if (t == nullptr) return std::string();
-  char text[64];
-  std::snprintf(text, sizeof text, "%.3s %.3s%3d %.2d:%.2d:%.2d %d", DayNames[t->tm_wday % 7],
-                MonthNames[t->tm_mon % 12], t->tm_mday, t->tm_hour, t->tm_min, t->tm_sec,
-                1900 + t->tm_year);
-  return text;
-}
 
 std::string entryLine(const Str& serviceName, std::int32_t port) {
   return serviceName.str() + "    " + std::to_string(port) + "/tcp              # Corvanta";
