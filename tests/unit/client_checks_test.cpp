@@ -36,7 +36,8 @@ TEST(ProductFile, MissingWithoutSearchVariableNamesTheFullPath) {
 TEST(ProductFile, SearchedAlongTheSearchVariable) {
   TestMachine machine;
   machine.makeDirectory("drive_c/help");
-  ScopedEnvironment help("HELP", "c:\\nohelp;c:\\help");
+  const std::string list = "c:\\nohelp;" + machine.windowsPath("drive_c/help");
+  ScopedEnvironment help("HELP", list.c_str());
   EXPECT_EQ(checkHelpFile(machine),
             std::vector<std::string>{"CHK0108R: The B/T help file 'zorphbenu.hlp' cannot be "
                                      "found in c:\\corvanta or in HELP."});

@@ -19,7 +19,7 @@ class ReportLogTest : public testing::Test {
       write(log);
     }
     console_ = testing::internal::GetCapturedStdout();
-    return machine_.readFile("drive_c/report.log");
+    return machine_.readText("drive_c/report.log");
   }
 
   TestMachine machine_;

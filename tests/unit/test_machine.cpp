@@ -77,8 +77,33 @@ std::string TestMachine::readFile(const std::string& relative) const {
   return content.str();
 }
 
+std::string TestMachine::readText(const std::string& relative) const {
+  const std::string bytes = readFile(relative);
+  std::string text;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+    text += bytes[i];
+  }
+  return text;
+}
+
+std::string TestMachine::windowsPath(const std::string& relative) const {
+#ifdef _WIN32
+  std::string path = (root_ / relative).string();
+#else
+  std::string path = relative;
+  if (path.compare(0, 6, "drive_") == 0 && path.size() >= 7) {
+    path = path.substr(6, 1) + ":\\" + (path.size() > 8 ? path.substr(8) : "");
+  }
+#endif
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
 std::vector<std::string> TestMachine::readLines(const std::string& relative) const {
-  std::istringstream content(readFile(relative));
+  std::istringstream content(readText(relative));
   std::vector<std::string> lines;
   for (std::string line; std::getline(content, line);) lines.push_back(line);
   return lines;
