@@ -1,19 +1,21 @@
 #include "harness.h"
 
-#include <fcntl.h>
+#include <arpa/inet.h>
+#include <ifaddrs.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <random>
 #include <regex>
 #include <sstream>
-#include <thread>
+
+#include "process.h"
+#include "wine_prefix.h"
 
 namespace fs = std::filesystem;
 
@@ -42,6 +44,19 @@ std::string quoted(const std::vector<std::string>& words) {
 }
 
 constexpr int RunTimeoutSeconds = 120;
+
+/// The text a run wrote to the console or its log: the Windows build writes
+/// them in text mode, which ends each line with CR LF.
+std::string consoleText(const std::string& written) {
+  if (!windowsBuild()) return written;
+  std::string text;
+  text.reserve(written.size());
+  for (std::size_t i = 0; i < written.size(); ++i) {
+    if (written[i] == '\r' && i + 1 < written.size() && written[i + 1] == '\n') continue;
+    text += written[i];
+  }
+  return text;
+}
 
 }  // namespace
 
@@ -115,53 +130,44 @@ RunResult TestMachine::run(const std::vector<std::string>& arguments) const {
   const fs::path outPath = folder_ / "stdout.txt";
   const fs::path errPath = folder_ / "stderr.txt";
 
-  std::vector<std::string> argv{"zorivt"};
-  argv.insert(argv.end(), arguments.begin(), arguments.end());
   std::vector<std::string> envp;
   for (const auto& [name, value] : environment_) envp.push_back(name + "=" + value);
-  result.command =
-      "cd " + cwd.string() + " && env -i " + quoted(envp) + " " + binary + " " + quoted(arguments);
-
-  std::vector<char*> rawArgv, rawEnvp;
-  for (std::string& a : argv) rawArgv.push_back(a.data());
-  rawArgv.push_back(nullptr);
-  for (std::string& e : envp) rawEnvp.push_back(e.data());
-  rawEnvp.push_back(nullptr);
-
-  pid_t child = ::fork();
-  if (child == 0) {
-    int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    int in = ::open("/dev/null", O_RDONLY);
-    if (out < 0 || err < 0 || in < 0 || ::chdir(cwd.c_str()) != 0) ::_exit(126);
-    ::dup2(in, 0);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    ::execve(binary.c_str(), rawArgv.data(), rawEnvp.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(RunTimeoutSeconds);
-  for (;;) {
-    pid_t done = ::waitpid(child, &status, WNOHANG);
-    if (done == child) break;
-    if (std::chrono::steady_clock::now() > deadline) {
-      ::kill(child, SIGKILL);
-      ::waitpid(child, &status, 0);
-      ADD_FAILURE() << "checker timed out: " << result.command;
-      break;
+  if (windowsBuild()) {
+    const fs::path& prefix = wine::currentPrefix();
+    result.command =
+        "cd " + cwd.string() + " && env -i " +
+        quoted(wine::hostEnvironment(prefix, {environment_.begin(), environment_.end()})) +
+        " wine zorivt " + quoted(arguments) + "  (zorivt.exe: " + binary + ")";
+    wine::MachineLease lease(prefix, machine_, binary);
+    if (!lease.error().empty()) {
+      ADD_FAILURE() << "cannot lay out the machine in the Wine prefix " << prefix.string() << ": "
+                    << lease.error();
+      return result;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    wine::Launch launch{binary, arguments, {environment_.begin(), environment_.end()}, cwd};
+    result.exitStatus = wine::run(prefix, launch, outPath, errPath, RunTimeoutSeconds);
+  } else {
+    result.command = "cd " + cwd.string() + " && env -i " + quoted(envp) + " " + binary + " " +
+                     quoted(arguments);
+    std::vector<std::string> argv{"zorivt"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    result.exitStatus = runProcess(binary, argv, envp, cwd, outPath, errPath, RunTimeoutSeconds);
   }
-  result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  result.outText = readWhole(outPath);
-  result.errText = readWhole(errPath);
+  if (result.exitStatus < 0) ADD_FAILURE() << "checker timed out: " << result.command;
+  result.outText = consoleText(readWhole(outPath));
+  result.errText = consoleText(readWhole(errPath));
   result.out = splitLines(result.outText);
   result.err = splitLines(result.errText);
   const fs::path logPath = cwd / "zorivt.log";
   result.logExists = fs::exists(logPath);
-  if (result.logExists) result.log = splitLines(readWhole(logPath));
+  if (result.logExists) result.log = splitLines(consoleText(readWhole(logPath)));
   return result;
+}
+
+bool windowsBuild() {
+  const std::string binary = checkerBinary();
+  return binary.size() > 4 && (binary.compare(binary.size() - 4, 4, ".exe") == 0 ||
+                               binary.compare(binary.size() - 4, 4, ".EXE") == 0);
 }
 
 std::vector<std::string> splitLines(const std::string& text) {
@@ -290,6 +296,53 @@ bool rawSocketsAllowed() {
   if (s < 0) return false;
   ::close(s);
   return true;
+}
+
+std::string windowsDirectory() {
+  return windowsBuild() ? "c:\\windows" : "c:\\winnt";
+}
+
+std::string windowsDirectoryOnMachine() {
+  return windowsBuild() ? "drive_c/windows" : "drive_c/WINNT";
+}
+
+std::string winsockDescription() {
+  return windowsBuild() ? "WinSock 2.0" : "Zorivt Winsock 1.1 emulation over BSD sockets";
+}
+
+bool resolverReadsTheMachineHostsFile() {
+  return !windowsBuild();
+}
+
+std::string ownAddressUnderWine() {
+  std::string found = "127.0.0.1";
+  struct ifaddrs* list = nullptr;
+  if (::getifaddrs(&list) != 0) return found;
+  for (struct ifaddrs* a = list; a != nullptr; a = a->ifa_next) {
+    if (a->ifa_addr == nullptr || a->ifa_addr->sa_family != AF_INET) continue;
+    const auto* in = reinterpret_cast<const struct sockaddr_in*>(a->ifa_addr);
+    if ((ntohl(in->sin_addr.s_addr) >> 24) == 127) continue;
+    char text[INET_ADDRSTRLEN] = {0};
+    if (::inet_ntop(AF_INET, &in->sin_addr, text, sizeof text) != nullptr) found = text;
+    break;
+  }
+  ::freeifaddrs(list);
+  return found;
+}
+
+std::vector<std::string> enumerationOrder(std::vector<std::string> fileOrder) {
+  if (!windowsBuild()) return fileOrder;
+  auto lower = [](std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+  };
+  std::stable_sort(fileOrder.begin(), fileOrder.end(),
+                   [&](const std::string& a, const std::string& b) { return lower(a) < lower(b); });
+  return fileOrder;
+}
+
+bool slashPathsAreHostPaths() {
+  return windowsBuild();
 }
 
 }  // namespace e2e

@@ -4,7 +4,10 @@
 // file's lines and the console output for exact assertions.
 //
 // The checker under test is the build's own `zorivt` unless the environment
-// variable ZORIVT_E2E_BINARY names another one.
+// variable ZORIVT_E2E_BINARY names another one. A checker whose name ends in
+// ".exe" is the Windows build: it runs under Wine, in a Wine prefix that
+// takes on each test's machine (see wine_prefix.h), and what it writes in
+// text mode is handed back with plain line feeds.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -62,6 +65,9 @@ class TestMachine {
   std::string workingDirectory_ = "drive_c";
 };
 
+/// Whether the checker under test is the Windows build (run under Wine).
+bool windowsBuild();
+
 /// Splits at line feeds; a final line feed ends the last line.
 std::vector<std::string> splitLines(const std::string& text);
 
@@ -96,10 +102,48 @@ std::vector<std::string> emptyMachineLog(const std::string& directory, bool debu
 /// The host's name, as the socket layer's gethostname gives it.
 std::string hostName();
 
-/// Whether this process may create raw sockets (ping needs one).
+/// Whether the checker may create raw sockets (ping needs one): the host's
+/// rule for this process, which Wine's Winsock follows as well.
 bool rawSocketsAllowed();
 
+// Where the Windows build under Wine truly differs from the emulated
+// machine, each platform's own result:
+
+/// The Windows directory as the checker reports it, and its place in the
+/// machine directory: the emulation follows the registry (C:\WINNT by
+/// default); Wine's is always C:\windows.
+std::string windowsDirectory();
+std::string windowsDirectoryOnMachine();
+
+/// The WSAStartup description: the emulation's, or Wine's "WinSock 2.0".
+std::string winsockDescription();
+
+/// Whether names resolve through the machine's hosts file (and its faults
+/// file), as in the emulation; Wine's Winsock asks the host's resolver
+/// (its services and protocol files are the machine's on both).
+bool resolverReadsTheMachineHostsFile();
+
+/// The address gethostbyname gives for this host's own name where the
+/// machine's hosts file does not decide it (under Wine): the host's first
+/// IPv4 address that is not a loopback one, or 127.0.0.1 without one.
+std::string ownAddressUnderWine();
+
+/// Value names of one registry key in enumeration order, given in the order
+/// of the registry file: the emulation keeps that order, as Windows keeps
+/// the order of creation; Wine sorts the names ignoring case.
+std::vector<std::string> enumerationOrder(std::vector<std::string> fileOrder);
+
+/// Wine takes a path that starts with "/" for a host path (Z:\...), where
+/// Windows and the emulation take it for a rooted path on the current drive.
+bool slashPathsAreHostPaths();
+
 }  // namespace e2e
+
+/// Skips a test of the emulation itself on the Windows build.
+#define SKIP_ON_WINDOWS_BUILD(reason)                                       \
+  do {                                                                      \
+    if (::e2e::windowsBuild()) GTEST_SKIP() << "Windows build: " << reason; \
+  } while (0)
 
 #define EXPECT_BLOCK(run, ...) ::e2e::expectBlock((run), __VA_ARGS__)
 #define EXPECT_LOG(run, ...) ::e2e::expectLines((run), "log", (run).log, __VA_ARGS__)

@@ -1,0 +1,19 @@
+# GoogleTest: the installed package; for a cross build, the sources that
+# Debian's libgtest-dev ships; else a pinned download.
+if(NOT CMAKE_CROSSCOMPILING)
+  find_package(GTest QUIET)
+endif()
+set(ZORIVT_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources for cross builds")
+if(NOT GTest_FOUND AND EXISTS ${ZORIVT_GTEST_SOURCE_DIR}/CMakeLists.txt)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${ZORIVT_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+elseif(NOT GTest_FOUND)
+  include(FetchContent)
+  FetchContent_Declare(googletest
+    URL https://github.com/google/googletest/archive/refs/tags/v1.12.1.tar.gz
+    URL_HASH SHA256=81964fe578e9bd7c94dfdb09c8e4d6e6759e19967e397dbea48d1c10e45d0df2)
+  FetchContent_MakeAvailable(googletest)
+endif()
+include(GoogleTest)
