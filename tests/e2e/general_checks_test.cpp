@@ -28,11 +28,15 @@ TEST(GeneralChecks, RegistryVersionAndEntriesAreShown) {
           "\"Build\"=\"B017\"\n")
       .directory("drive_c/corvanta/bin");
   RunResult run = machine.run({"-d"});
-  EXPECT_BLOCK(run, {Header, "CHK0055I: The operating system is Windows NT 5.00.",
-                     "CHK0090I: Corvanta version read from Registry: 2.3.0.",
-                     "CHK--DBG: Corvanta Registry entries:", "CHK--DBG:   Build: B017",
-                     "CHK--DBG:   Version: 2.3.0", "CHK--DBG:   Directory: c:\\corvanta",
-                     FilesNotSet, TracingOff});
+  std::vector<std::string> block{Header, "CHK0055I: The operating system is Windows NT 5.00.",
+                                 "CHK0090I: Corvanta version read from Registry: 2.3.0.",
+                                 "CHK--DBG: Corvanta Registry entries:"};
+  const std::vector<std::string> entries =
+      e2e::enumerationOrder({"Directory: c:\\corvanta", "Version: 2.3.0", "Build: B017"});
+  for (auto it = entries.rbegin(); it != entries.rend(); ++it)
+    block.push_back("CHK--DBG:   " + *it);
+  block.insert(block.end(), {FilesNotSet, TracingOff});
+  EXPECT_BLOCK(run, block);
 }
 
 // A product key without the version value, or without the subkey "2.3",

@@ -12,12 +12,13 @@ const char* const ServerHeader = "CHK0051I: ===> QuorLink Server found, checks s
 const char* const VersionCheckOff = "CHK0013I: Variable ZOR_VERSION_CHECK = NO.";
 const char* const TcpProtocol = "CHK0200I: ==> Checking protocol TCP/IP.";
 const char* const NoValidProtocol = "CHK0206R: No valid Quorlink protocol specified.";
-const char* const WinSock = "CHK0301I: WinSocket version: Zorivt Winsock 1.1 emulation over BSD sockets.";
-const char* const EtcDirectory = "drive_c/WINNT/system32/drivers/etc/";
+const std::string WinSock = "CHK0301I: WinSocket version: " + e2e::winsockDescription() + ".";
+const std::string EtcDirectory = e2e::windowsDirectoryOnMachine() + "/system32/drivers/etc/";
 
 /// A machine whose TCP/IP directory names this host and the loopback
 /// address, and whose resolver asks nothing but that hosts file, so that
-/// every name in these tests resolves the same on any host.
+/// every name in these tests resolves the same on any host (in the
+/// emulation: Wine's Winsock asks the host's resolver).
 TestMachine& withLoopbackHosts(TestMachine& machine) {
   return machine
       .file(std::string(EtcDirectory) + "hosts",
@@ -26,7 +27,9 @@ TestMachine& withLoopbackHosts(TestMachine& machine) {
 }
 
 std::string localHostLine() {
-  return "CHK0303I: Local host " + e2e::hostName() + " has address 127.0.0.1.";
+  const std::string address =
+      e2e::resolverReadsTheMachineHostsFile() ? "127.0.0.1" : e2e::ownAddressUnderWine();
+  return "CHK0303I: Local host " + e2e::hostName() + " has address " + address + ".";
 }
 
 /// The last lines of a successful host check of `host` at `address`, named
@@ -150,6 +153,7 @@ TEST(QuorLinkChecks, ServerProtocolNotLoadedIsCheckedAnyway) {
 // With -t the connection test tries the QuorLink attach port of the
 // address the host check resolved: nobody listens there.
 TEST(QuorLinkChecks, AvailabilityTestReportsAServerThatIsNotRunning) {
+  SKIP_ON_WINDOWS_BUILD("Wine resolves names through the host, not the machine's hosts file");
   TestMachine machine;
   withLoopbackHosts(machine)
       .file("drive_c/zorpisrv.exe", "")
@@ -216,5 +220,6 @@ TEST(QuorLinkChecks, UpdateModeRunsOnlyTheQuorLinkUpdate) {
   run = machine.env("ZOR_PROTOCOL", "TCI").run({"-u"});
   EXPECT_EQ(run.exitStatus, 2);
   EXPECT_BLOCK(run, {"CHK0053I: ===> Configuration updates for QuorLink Server.", WinSock,
-                     "CHK0008R: The TCP/IP services file 'c:\\winnt\\system32\\drivers\\etc\\services' does not exist."});
+                     "CHK0008R: The TCP/IP services file '" + e2e::windowsDirectory() +
+                         "\\system32\\drivers\\etc\\services' does not exist."});
 }
