@@ -87,3 +87,20 @@ TEST(Discovery, DirectoryWithoutBinFallsBackToTheCurrentDirectory) {
                 "CHK0061A: Assuming current directory c:\\work as product path.",
                 "CHK0062R: Corvanta profile zorpzcfg.prf not found."});
 }
+
+// The registry file as `reg export` writes it, version 5.00 in UTF-16LE with
+// a byte-order mark and CR LF line ends, names the product directory too.
+TEST(Discovery, UnicodeRegistryExportIsRead) {
+  TestMachine machine;
+  std::string text = "Windows Registry Editor Version 5.00\r\n\r\n" + std::string(ProductKey);
+  text.insert(text.size() - 1, "\r");
+  text += "\"Directory\"=\"c:\\\\corvanta\"\r\n";
+  std::string bytes = "\xFF\xFE";
+  for (char c : text) bytes += std::string{c, '\0'};
+  machine.file("registry.reg", bytes)
+      .directory("drive_c/corvanta/bin")
+      .file("drive_c/corvanta/zorpzcfg.prf", "")
+      .workingDirectory("drive_c/work");
+  RunResult run = machine.run({"-v", "ZOR_LANG"});
+  EXPECT_BLOCK(run, setupInProductDirectory());
+}

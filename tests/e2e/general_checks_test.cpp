@@ -39,6 +39,17 @@ TEST(GeneralChecks, RegistryVersionAndEntriesAreShown) {
   EXPECT_BLOCK(run, block);
 }
 
+// Without the NT key, the Windows 95/98 key gives the version.
+TEST(GeneralChecks, Windows98VersionComesFromItsOwnKey) {
+  TestMachine machine;
+  machine.registry(
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]\n"
+      "\"VersionNumber\"=\"4.10.1998\"\n");
+  RunResult run = machine.run({});
+  EXPECT_BLOCK(run, {Header, "CHK0055I: The operating system is Windows 95 4.10.", FilesNotSet,
+                     TracingOff});
+}
+
 // A product key without the version value, or without the subkey "2.3",
 // reports the missing version; without the subkey nothing is listed.
 TEST(GeneralChecks, MissingRegistryVersionIsReported) {

@@ -23,6 +23,7 @@ const char* const BootedMark = "zorivt-e2e-booted";      // present while booted
 const char* const BaseRegistry = "zorivt-e2e-hklm.txt";  // HKLM as booted, 8-bit
 const char* const StateFile = "zorivt-e2e-state.txt";    // version, then the undo lines
 const char* const ImportFile = "zorivt-e2e-import.reg";
+const char* const MachineCopy = "zorivt-e2e-machine.reg";
 const char* const WineLog = "zorivt-e2e-wine.log";
 const char* const StandardProtocols = "zorivt-e2e-protocol";  // Wine's etc\protocol
 
@@ -550,6 +551,22 @@ void MachineLease::mapDrives() {
   }
 }
 
+fs::path MachineLease::importable(const fs::path& registryFile) const {
+  // Windows' regedit reads hex(2) and hex(7) data as UTF-16 in a version
+  // 5.00 file and as 8-bit text in a REGEDIT4 one, as the emulation does;
+  // Wine's decides by the file's encoding instead. A copy in the encoding
+  // that goes with the version makes Wine read the data as Windows would.
+  const std::string bytes = readWhole(registryFile);
+  const bool wide = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
+  std::string text;
+  for (const std::string& line : lines(regFileText(bytes))) text += line + "\n";
+  const bool version5 = text.rfind("Windows Registry Editor Version 5.00\n", 0) == 0;
+  if (version5 == wide) return registryFile;
+  const fs::path copy = prefix_ / MachineCopy;
+  writeWhole(copy, version5 ? utf16File(text) : text);
+  return copy;
+}
+
 void MachineLease::importRegistry() {
   // The state: Wine's version as last set, then what undoes the last import.
   const std::string state = readWhole(prefix_ / StateFile);
@@ -581,7 +598,7 @@ void MachineLease::importRegistry() {
   // Until the import has succeeded, both imports may need undoing.
   writeWhole(prefix_ / StateFile, version + "\n" + lastUndo + undo);
   std::vector<std::string> arguments{"regedit", "/S", windowsPath(prefix_ / ImportFile)};
-  if (hasRegistry) arguments.push_back(windowsPath(registryFile));
+  if (hasRegistry) arguments.push_back(windowsPath(importable(registryFile)));
   if (wineCommand(prefix_, arguments) != 0) {
     error_ = "regedit failed; see " + (prefix_ / WineLog).string();
     return;

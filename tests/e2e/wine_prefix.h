@@ -17,8 +17,9 @@
 //   the checker is linked in there too, so that it runs by its name as if
 //   typed at a console prompt (its argv[0] is then "zorivt");
 // - the registry loses what the previous test imported and gets the
-//   machine's registry.reg through Wine's regedit, and Wine's version
-//   setting follows the Windows version that registry names.
+//   machine's registry.reg through Wine's regedit (in the encoding that
+//   goes with its version line, which Windows' regedit goes by), and Wine's
+//   version setting follows the Windows version that registry names.
 //
 // After the run the graft is removed and drive C points at the prefix's own
 // files again, so nothing of it is left in the test's folder.
@@ -79,6 +80,7 @@ class MachineLease {
   void graft(const std::filesystem::path& from, const std::filesystem::path& to);
   void mapDrives();
   void importRegistry();
+  std::filesystem::path importable(const std::filesystem::path& registryFile) const;
 
   std::filesystem::path prefix_;
   std::filesystem::path machine_;
