@@ -4,7 +4,6 @@
 // since the unit-test build takes *_test.cpp files.
 #pragma once
 
-#ifndef _WIN32
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -146,5 +145,3 @@ class PrivateNetwork {
 };
 
 }  // namespace net_test
-
-#endif  // _WIN32

@@ -1,7 +1,6 @@
 // The services file update of option -u on the emulated machine: what the
 // file gains, what it keeps byte for byte, and that every failure leaves the
 // old file in place.
-#ifndef _WIN32
 
 #include "net/services_file.h"
 
@@ -142,5 +141,3 @@ TEST_F(ServicesUpdate, AFailedReplacementKeepsTheOldFile) {
                                "CHK0010R: Cannot move " + TempPath + " to " + Path + ".",
                                "CHK0308I: TCP port QuorLinkAttach found at number 5011."}));
 }
-
-#endif  // _WIN32

@@ -1,7 +1,6 @@
 // The TCP/IP probes under real conditions: the emulated machine's services
 // and hosts files, real raw and TCP sockets on 127.0.0.1, and, where a test
 // needs ports of its own, a network namespace that the test makes itself.
-#ifndef _WIN32
 
 #include "net/tcp_checks.h"
 
@@ -180,5 +179,3 @@ TEST_F(TcpChecks, ConnectionTestReachesAServerGivenByName) {
                                "CHK0319I: Successfully connected to Quorlink at quorhost.", found,
                                pinged, "CHK0320A: Quorlink is not running at quorhost."}));
 }
-
-#endif  // _WIN32

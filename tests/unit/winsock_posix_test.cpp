@@ -2,7 +2,6 @@
 // caller relies on, reached the way the checker reaches it (LoadLibraryA and
 // GetProcAddress), against the machine's configuration files and real
 // sockets on 127.0.0.1.
-#ifndef _WIN32
 
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -220,5 +219,3 @@ TEST_F(BuiltinWinsock, SelectWaitsOnWindowsSocketSets) {
   EXPECT_EQ(from.sin_port, address.sin_port);
   procedure<winsock::CloseSocketFn>("closesocket")(s);
 }
-
-#endif  // _WIN32

@@ -1,7 +1,6 @@
 // Library binding on the emulated machine: the Windows search order, the
 // loader's progress line and messages, reference counting, and how the
 // socket library's faults stop the network probes.
-#ifndef _WIN32
 
 #include "net/library_loader.h"
 
@@ -151,5 +150,3 @@ TEST_F(LibraryLoaderTest, AFailedStartUpIsReportedOnceAndStopsEveryLaterProbe) {
   EXPECT_EQ(logLines(), std::vector<std::string>{
                             "CHK0300R: WinSocket error - Network subsystem is unavailable."});
 }
-
-#endif  // _WIN32
