@@ -1,5 +1,6 @@
 #include "config/variable_names.h"
 
+#include <utility>
 #include <vector>
 
 #include "driver/message.h"
@@ -92,19 +93,23 @@ std::int32_t wld(const Str& a, const Str& b, std::int32_t substitution, std::int
                  std::int32_t deletion) {
   const std::size_t m = a.length();
   const std::size_t n = b.length();
-  std::vector<std::int32_t> previous(n + 1), current(n + 1);
+  const char* left = a.c_str();
+  const char* right = b.c_str();
+  std::vector<std::int32_t> rows(2 * (n + 1));
+  std::int32_t* previous = rows.data();
+  std::int32_t* current = previous + (n + 1);
   for (std::size_t j = 0; j <= n; ++j) previous[j] = static_cast<std::int32_t>(j) * insertion;
-  if (m == 0) return previous[n];
-  for (std::size_t i = 1; i <= m; ++i) {
+  for (std::size_t i = 0; i < m; ++i) {
     current[0] = previous[0] + deletion;
+    const char c = left[i];
     for (std::size_t j = 1; j <= n; ++j) {
-      std::int32_t replace = previous[j - 1] + (a.at(i) != b.at(j) ? substitution : 0);
+      std::int32_t replace = previous[j - 1] + (c != right[j - 1] ? substitution : 0);
       std::int32_t insert = current[j - 1] + insertion;
       std::int32_t remove = previous[j] + deletion;
       std::int32_t best = replace < insert ? replace : insert;
       current[j] = best < remove ? best : remove;
     }
-    previous.swap(current);
+    std::swap(previous, current);
   }
   return previous[n];
 }

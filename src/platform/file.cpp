@@ -2,6 +2,8 @@
 // the opening and seeking.
 #include "platform/file.h"
 
+#include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace platform {
@@ -10,12 +12,22 @@ std::FILE* openFile(const std::string& path, File::Access access, File::Kind kin
 bool seekFile(std::FILE* handle, std::int64_t offset);
 }  // namespace detail
 
-File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+File::File(File&& other) noexcept
+    : handle_(std::exchange(other.handle_, nullptr)),
+      readBuffer_(std::move(other.readBuffer_)),
+      readNext_(std::exchange(other.readNext_, 0)),
+      readEnd_(std::exchange(other.readEnd_, 0)) {
+  other.readBuffer_.clear();
+}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     close();
     handle_ = std::exchange(other.handle_, nullptr);
+    readBuffer_ = std::move(other.readBuffer_);
+    other.readBuffer_.clear();
+    readNext_ = std::exchange(other.readNext_, 0);
+    readEnd_ = std::exchange(other.readEnd_, 0);
   }
   return *this;
 }
@@ -26,19 +38,50 @@ bool File::open(const std::string& path, Access access, Kind kind) {
   return handle_ != nullptr;
 }
 
+void File::bufferReads(std::size_t size) {
+  if (handle_ == nullptr || size == 0 || !readBuffer_.empty()) return;
+  readBuffer_.resize(size);
+  readNext_ = readEnd_ = 0;
+}
+
+// Keeps up to an eighth of the buffer of the bytes before the position, so
+// that a reader stepping back a little after a refill stays in the buffer.
+bool File::refillReadBuffer() {
+  const std::size_t keep = std::min(readNext_, readBuffer_.size() / 8);
+  std::memmove(readBuffer_.data(), readBuffer_.data() + readNext_ - keep, keep);
+  readNext_ = readEnd_ = keep;
+  readEnd_ += std::fread(readBuffer_.data() + keep, 1, readBuffer_.size() - keep, handle_);
+  return readEnd_ > readNext_;
+}
+
 std::size_t File::read(char* buffer, std::size_t count) {
   if (handle_ == nullptr) return 0;
-  return std::fread(buffer, 1, count, handle_);
+  if (readBuffer_.empty()) return std::fread(buffer, 1, count, handle_);
+  std::size_t done = 0;
+  while (done < count) {
+    if (readNext_ == readEnd_ && !refillReadBuffer()) break;
+    const std::size_t n = std::min(count - done, readEnd_ - readNext_);
+    std::memcpy(buffer + done, readBuffer_.data() + readNext_, n);
+    readNext_ += n;
+    done += n;
+  }
+  return done;
+}
+
+int File::readChar() {
+  if (readBuffer_.empty()) return std::getc(handle_);
+  if (readNext_ == readEnd_ && !refillReadBuffer()) return EOF;
+  return static_cast<unsigned char>(readBuffer_[readNext_++]);
 }
 
 bool File::readLine(std::string& line) {
   line.clear();
   if (handle_ == nullptr) return false;
-  int c = std::getc(handle_);
+  int c = readChar();
   if (c == EOF) return false;
   while (c != EOF && c != '\n') {
     line += static_cast<char>(c);
-    c = std::getc(handle_);
+    c = readChar();
   }
   return true;
 }
@@ -48,13 +91,29 @@ bool File::write(const char* bytes, std::size_t count) {
   return std::fwrite(bytes, 1, count, handle_) == count;
 }
 
+bool File::failed() const { return handle_ != nullptr && std::ferror(handle_) != 0; }
+
 bool File::flush() { return handle_ != nullptr && std::fflush(handle_) == 0; }
 
 bool File::seekRelative(std::int64_t offset) {
-  return handle_ != nullptr && detail::seekFile(handle_, offset);
+  if (handle_ == nullptr) return false;
+  if (readBuffer_.empty()) return detail::seekFile(handle_, offset);
+  const std::int64_t target = static_cast<std::int64_t>(readNext_) + offset;
+  if (target >= 0 && target <= static_cast<std::int64_t>(readEnd_)) {
+    readNext_ = static_cast<std::size_t>(target);
+    return true;
+  }
+  // The C runtime's position is at the end of the buffered bytes.
+  const std::int64_t unread = static_cast<std::int64_t>(readEnd_ - readNext_);
+  if (!detail::seekFile(handle_, offset - unread)) return false;
+  readNext_ = readEnd_ = 0;
+  return true;
 }
 
 bool File::close() {
+  readBuffer_.clear();
+  readBuffer_.shrink_to_fit();
+  readNext_ = readEnd_ = 0;
   if (handle_ == nullptr) return true;
   bool ok = std::fclose(handle_) == 0;
   handle_ = nullptr;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -30,6 +31,14 @@ class File {
   bool open(const std::string& path, Access access, Kind kind);
   bool isOpen() const { return handle_ != nullptr; }
 
+  /// From now until the file is closed, reads come from a buffer of `size`
+  /// bytes that the file keeps itself, refilled with one large read each time
+  /// it runs out. A move of the position that stays within the buffered bytes
+  /// (also a short way back, as the buffer keeps some bytes already read) then
+  /// costs no call into the C runtime, whose own seek may discard its buffer.
+  /// For files opened for reading in binary mode; a `size` of 0 is ignored.
+  void bufferReads(std::size_t size);
+
   /// Reads up to `count` bytes; fewer at the end of the file or on an error.
   std::size_t read(char* buffer, std::size_t count);
   /// Reads one line without its line feed. False at the end of the file when
@@ -39,13 +48,26 @@ class File {
   bool write(const char* bytes, std::size_t count);
   bool write(const std::string& text) { return write(text.data(), text.size()); }
   bool flush();
-  /// Moves the position by `offset` bytes from the current one.
+  /// True once a read or write of this file has failed (not merely reached
+  /// the end of the file).
+  bool failed() const;
+  /// Moves the position by `offset` bytes from the current one. False when
+  /// the C runtime refuses the move (before the start of the file); where
+  /// the position is then depends on the C runtime.
   bool seekRelative(std::int64_t offset);
   /// Closes the file; false when buffered data could not be written.
   bool close();
 
  private:
+  bool refillReadBuffer();
+  int readChar();
+
   std::FILE* handle_ = nullptr;
+  // Read buffer of bufferReads: bytes [0, readEnd_) mirror the file up to the
+  // C runtime's position, readNext_ is the file's logical position in it.
+  std::vector<char> readBuffer_;
+  std::size_t readNext_ = 0;
+  std::size_t readEnd_ = 0;
 };
 
 }  // namespace platform

@@ -105,7 +105,6 @@ TEST(DatabaseChecks, ClientMessagesAppearOnlyInTheFirstBlock) {
 // is reported, then the server parameters are listed in descending index
 // order.
 TEST(DatabaseChecks, ServerLogFileAndParametersFromTheRegistry) {
-  SKIP_WITHOUT_REGISTRY();
   TestMachine machine;
   machine.file("drive_c/ostore/bin/osserver.exe", "")
       .directory("drive_c/temp")

@@ -53,7 +53,6 @@ TEST(Discovery, MissingRegistryEntryFallsBackToTheCurrentDirectory) {
 // The registry's directory, written in capitals, is the product path in
 // lower case: the profile is found there.
 TEST(Discovery, RegistryDirectoryIsTheLowerCaseProductPath) {
-  SKIP_WITHOUT_REGISTRY();
   TestMachine machine;
   machine.registry(std::string(ProductKey) + "\"Directory\"=\"C:\\\\CORVANTA\"\n")
       .directory("drive_c/corvanta/bin")
@@ -65,7 +64,6 @@ TEST(Discovery, RegistryDirectoryIsTheLowerCaseProductPath) {
 
 // A directory ending in a backslash still finds its bin folder.
 TEST(Discovery, DirectoryEndingInABackslashFindsItsBin) {
-  SKIP_WITHOUT_REGISTRY();
   TestMachine machine;
   machine.registry(std::string(ProductKey) + "\"Directory\"=\"c:\\\\corvanta\\\\\"\n")
       .directory("drive_c/corvanta/bin")
@@ -78,7 +76,6 @@ TEST(Discovery, DirectoryEndingInABackslashFindsItsBin) {
 // A registry directory without its bin folder is reported and the current
 // directory is taken instead.
 TEST(Discovery, DirectoryWithoutBinFallsBackToTheCurrentDirectory) {
-  SKIP_WITHOUT_REGISTRY();
   TestMachine machine;
   machine.registry(std::string(ProductKey) + "\"Directory\"=\"C:\\\\Corvanta\"\n")
       .file("drive_c/corvanta/zorpzcfg.prf", "")

@@ -1,6 +1,8 @@
 #include "harness.h"
 
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -277,21 +279,17 @@ std::vector<std::string> emptyMachineLog(const std::string& directory, bool debu
   return log;
 }
 
-bool registryReaderPresent() {
-  static const bool present = [] {
-    TestMachine machine;
-    machine.directory("drive_c/corvanta/bin")
-        .registry(
-            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.3]\n"
-            "\"Directory\"=\"c:\\\\corvanta\"\n");
-    RunResult run = machine.run({"-v", "ZOR_LANG"});
-    if (!run.logExists || run.exitStatus != 0) return false;
-    for (const std::string& line : run.log) {
-      if (line.rfind("CHK0080A", 0) == 0) return false;
-    }
-    return true;
-  }();
-  return present;
+std::string hostName() {
+  char name[256] = {0};
+  if (::gethostname(name, sizeof name - 1) != 0) return std::string();
+  return name;
+}
+
+bool rawSocketsAllowed() {
+  int s = ::socket(AF_INET, SOCK_RAW, IPPROTO_ICMP);
+  if (s < 0) return false;
+  ::close(s);
+  return true;
 }
 
 }  // namespace e2e

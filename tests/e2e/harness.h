@@ -93,19 +93,13 @@ std::vector<std::string> setupBlock(const std::string& directory,
 /// profile, no component; with the profile search's debug line when asked.
 std::vector<std::string> emptyMachineLog(const std::string& directory, bool debug = false);
 
-/// Whether the emulated registry is read from the machine's registry.reg:
-/// a machine whose registry names the product directory no longer gets
-/// CHK0080A. Asked once per test program.
-bool registryReaderPresent();
+/// The host's name, as the socket layer's gethostname gives it.
+std::string hostName();
+
+/// Whether this process may create raw sockets (ping needs one).
+bool rawSocketsAllowed();
 
 }  // namespace e2e
-
-/// Skips a test that needs registry content while the emulated registry is
-/// still empty.
-#define SKIP_WITHOUT_REGISTRY()                                                            \
-  do {                                                                                     \
-    if (!::e2e::registryReaderPresent()) GTEST_SKIP() << "needs the registry file reader"; \
-  } while (0)
 
 #define EXPECT_BLOCK(run, ...) ::e2e::expectBlock((run), __VA_ARGS__)
 #define EXPECT_LOG(run, ...) ::e2e::expectLines((run), "log", (run).log, __VA_ARGS__)

@@ -23,7 +23,6 @@ RunResult showWithProfile(TestMachine& machine, const std::string& profile,
 // A profile in the current directory wins over the one in the product
 // directory, which is reported.
 TEST(Profile, CurrentDirectoryWinsOverTheProductDirectory) {
-  SKIP_WITHOUT_REGISTRY();
   TestMachine machine;
   machine
       .registry(

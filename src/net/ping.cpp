@@ -1,0 +1,182 @@
+#include "net/ping.h"
+
+#include <chrono>
+#include <cstring>
+
+#include "driver/message.h"
+
+namespace {
+
+constexpr int IcmpEchoReply = 0;
+constexpr int IcmpUnreachable = 3;
+constexpr int IcmpSourceQuench = 4;
+constexpr int IcmpRedirect = 5;
+constexpr int IcmpEchoRequest = 8;
+constexpr int IcmpTimeExceeded = 11;
+constexpr int IcmpParameterProblem = 12;
+constexpr int IpProtocolIcmp = 1;
+constexpr std::size_t MinimumIpHeader = 20;
+constexpr std::size_t IcmpHeaderLength = 8;
+constexpr int WsaEmsgsize = 10040;
+
+std::size_t ipHeaderLength(const unsigned char* datagram) {
+  return static_cast<std::size_t>(datagram[0] & 0x0F) * 4;
+}
+
+std::uint16_t littleEndianAt(const unsigned char* bytes) {
+  return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
+}
+
+bool isOurRequest(const unsigned char* icmp) {
+  return icmp[0] == IcmpEchoRequest && littleEndianAt(icmp + 4) == EchoIdentifier &&
+         littleEndianAt(icmp + 6) == EchoSequence;
+}
+
+bool isErrorMessage(int type) {
+  return type == IcmpUnreachable || type == IcmpSourceQuench || type == IcmpRedirect ||
+         type == IcmpTimeExceeded || type == IcmpParameterProblem;
+}
+
+}  // namespace
+
+std::uint16_t internetChecksum(const unsigned char* data, std::size_t length) {
+  std::uint32_t sum = 0;
+  std::size_t i = 0;
+  for (; i + 1 < length; i += 2) sum += littleEndianAt(data + i);
+  if (i < length) sum += data[i];
+  sum = (sum & 0xFFFF) + (sum >> 16);
+  sum += sum >> 16;
+  return static_cast<std::uint16_t>(~sum & 0xFFFF);
+}
+
+void buildEchoRequest(unsigned char (&buffer)[PingBufferSize]) {
+  std::memset(buffer, 0, sizeof buffer);
+  buffer[0] = IcmpEchoRequest;
+  buffer[4] = EchoIdentifier & 0xFF;
+  buffer[5] = EchoIdentifier >> 8;
+  buffer[6] = EchoSequence & 0xFF;
+  buffer[7] = EchoSequence >> 8;
+  const std::uint16_t checksum = internetChecksum(buffer, sizeof buffer);
+  buffer[2] = checksum & 0xFF;
+  buffer[3] = checksum >> 8;
+}
+
+bool answersEchoRequest(const unsigned char* datagram, std::size_t length, std::uint32_t source,
+                        std::uint32_t target) {
+  if (length < MinimumIpHeader) return false;
+  const std::size_t header = ipHeaderLength(datagram);
+  if (header < MinimumIpHeader || length < header + IcmpHeaderLength) return false;
+  const unsigned char* icmp = datagram + header;
+  if (icmp[0] == IcmpEchoReply) {
+    return source == target && littleEndianAt(icmp + 4) == EchoIdentifier &&
+           littleEndianAt(icmp + 6) == EchoSequence;
+  }
+  if (!isErrorMessage(icmp[0])) return false;
+  // An error message quotes the IP header and the first 8 bytes of the
+  // datagram it is about; it is ours when that was our request to target.
+  const unsigned char* quoted = icmp + IcmpHeaderLength;
+  const std::size_t rest = length - header - IcmpHeaderLength;
+  if (rest < MinimumIpHeader) return false;
+  const std::size_t quotedHeader = ipHeaderLength(quoted);
+  if (quotedHeader < MinimumIpHeader || rest < quotedHeader + IcmpHeaderLength) return false;
+  std::uint32_t quotedTarget;
+  std::memcpy(&quotedTarget, quoted + 16, sizeof quotedTarget);
+  return quoted[9] == IpProtocolIcmp && quotedTarget == target &&
+         isOurRequest(quoted + quotedHeader);
+}
+
+bool pingHost(SocketLibrary& sockets, ReportLog& log, std::uint32_t address) {
+  const winsock::ProtoEnt* protocol = sockets.getProtoByName("icmp");
+  if (protocol == nullptr) {
+    report(log, msg::CHK0311A, "icmp");
+    return false;
+  }
+  const winsock::Socket s = sockets.socket(winsock::AfInet, winsock::SockRaw, protocol->p_proto);
+  if (s == winsock::InvalidSocket) {
+    const int error = sockets.lastError();
+    if (error == winsock::WsaEacces) {
+      report(log, msg::CHK0317I);
+    } else if (error == winsock::WsaEsocktnosupport) {
+      report(log, msg::CHK0318I);
+    } else {
+      report(log, msg::CHK0002R, "socket", error);
+      report(log, msg::CHK_DBG, "EACCES = %2, ESOCKTNOSUPPORT = %3", winsock::WsaEacces,
+             winsock::WsaEsocktnosupport);
+    }
+    return false;
+  }
+  auto fail = [&]() {
+    sockets.closeSocket(s);
+    return false;
+  };
+
+  unsigned char request[PingBufferSize];
+  buildEchoRequest(request);
+  const int sent = sockets.sendTo(s, reinterpret_cast<const char*>(request), EchoRequestLength, 0,
+                                  socketAddress(address, 0));
+  if (sent != EchoRequestLength) {
+    const int error = sockets.lastError();
+    if (error == winsock::WsaEnetunreach || error == winsock::WsaEhostunreach) {
+      report(log, msg::CHK0322A);
+    } else {
+      report(log, msg::CHK0002R, "sendto", error);
+    }
+    return fail();
+  }
+
+  // One window for the whole wait: datagrams that are not the answer (our
+  // own request looped back, other programs' pings) do not extend it.
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point deadline = Clock::now() + std::chrono::seconds(PingTimeoutSeconds);
+  for (;;) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
+    const long long micros = left.count() > 0 ? left.count() : 0;
+    winsock::TimeVal timeout{static_cast<std::int32_t>(micros / 1000000),
+                             static_cast<std::int32_t>(micros % 1000000)};
+    winsock::FdSet readSet;
+    readSet.fd_count = 1;
+    readSet.fd_array[0] = s;
+    const int ready = sockets.select(static_cast<int>(s + 1), &readSet, nullptr, nullptr, &timeout);
+    const int selectError = ready < 0 ? sockets.lastError() : 0;
+    if (ready == 0 || selectError == winsock::WsaEtimedout) {
+      report(log, msg::CHK0312A, PingTimeoutSeconds);
+      return fail();
+    }
+    if (ready < 0) {
+      report(log, msg::CHK0002R, "select", selectError);
+      return fail();
+    }
+
+    unsigned char answer[PingBufferSize] = {0};
+    winsock::SockAddrIn from = socketAddress(0, 0);
+    int fromLength = sizeof from;
+    const int received =
+        sockets.recvFrom(s, reinterpret_cast<char*>(answer), PingBufferSize, 0, from, fromLength);
+    // Larger than any answer to a 32-byte request: someone else's datagram.
+    if (received < 0 && sockets.lastError() == WsaEmsgsize) continue;
+    const std::size_t header = received > 0 ? ipHeaderLength(answer) : 0;
+    if (received <= static_cast<int>(header)) {
+      report(log, msg::CHK0002R, "recvfrom", sockets.lastError());
+      return fail();
+    }
+    if (!answersEchoRequest(answer, static_cast<std::size_t>(received), from.sin_addr.s_addr,
+                            address)) {
+      continue;
+    }
+
+    const unsigned char* icmp = answer + header;
+    report(log, msg::CHK_DBG, "recv: type = %2, id = %3, seq = %4", icmp[0],
+           littleEndianAt(icmp + 4), littleEndianAt(icmp + 6));
+    if (icmp[0] == IcmpEchoReply) {
+      sockets.closeSocket(s);
+      return true;
+    }
+    if (icmp[0] == IcmpUnreachable) {
+      report(log, msg::CHK0313R, sockets.inetNtoa(address));
+    } else {
+      report(log, msg::CHK0315A, icmp[0], icmp[1]);
+    }
+    return fail();
+  }
+}

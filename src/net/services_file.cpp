@@ -1,0 +1,130 @@
+#include "net/services_file.h"
+
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+#include "config/path_utils.h"
+#include "driver/message.h"
+#include "net/etc_directory.h"
+#include "net/socket_library.h"
+#include "net/tcp_checks.h"
+#include "platform/file.h"
+
+namespace {
+
+const char* const DayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+const char* const MonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+/// The local time in the C library's ctime form, without its line end
+/// ("Wed Jun  5 09:04:02 2024"). Formatted here because not every C
+/// library pads the day with a blank.
+std::string ctimeText(std::time_t when) {
+  const std::tm* t = std::localtime(&when);
+  if (t == nullptr) return std::string();
+  char text[64];
+  std::snprintf(text, sizeof text, "%.3s %.3s%3d %.2d:%.2d:%.2d %d", DayNames[t->tm_wday % 7],
+                MonthNames[t->tm_mon % 12], t->tm_mday, t->tm_hour, t->tm_min, t->tm_sec,
+                1900 + t->tm_year);
+  return text;
+}
+
+std::string entryLine(const Str& serviceName, std::int32_t port) {
+  return serviceName.str() + "    " + std::to_string(port) + "/tcp              # Corvanta";
+}
+
+/// The temporary file beside `path`, in the same directory, so that the
+/// final rename never crosses a drive.
+Str temporaryPathBeside(const Str& path) {
+  return path.mid(1, nameStart(path) - 1).append(tempFileName(path)).toLower();
+}
+
+}  // namespace
+
+Str servicesFilePath(ReportLog& log, const CheckOptions& options) {
+  Str directory = etcDirectory(options.givenEtcDirectory);
+  if (directory.empty()) directory = ".";
+  if (!isDirectory(directory)) {
+    report(log, msg::CHK0009A, "TCP/IP", directory);
+    return Str();
+  }
+  const Str path = joinPath(directory, "services");
+  if (!isFile(path)) {
+    report(log, msg::CHK0008R, "TCP/IP services", path);
+    return Str();
+  }
+  return path;
+}
+
+std::int32_t addServiceEntry(ReportLog& log, const Str& servicesPath, const Str& serviceName,
+                             std::int32_t port) {
+  const Str tempPath = temporaryPathBeside(servicesPath);
+  // Binary on both sides: every byte of the old lines, CR included, is
+  // copied as it was.
+  platform::File input;
+  if (!input.open(servicesPath.str(), platform::File::Access::Read, platform::File::Kind::Binary)) {
+    report(log, msg::CHK0006R, servicesPath);
+    return 1;
+  }
+  platform::File output;
+  if (!output.open(tempPath.str(), platform::File::Access::Write, platform::File::Kind::Binary)) {
+    report(log, msg::CHK0007R, tempPath);
+    return 1;
+  }
+
+  const std::string now = ctimeText(std::time(nullptr));
+  const std::string pattern = serviceName.str() + "*";
+  const std::string entry = entryLine(serviceName, port);
+  // Lines written here end like the line read before them, so a file with
+  // CRLF line ends keeps them throughout.
+  std::string lineEnd = "\n";
+  bool replaced = false;
+  bool written = true;
+  std::string line;
+  while (written && input.readLine(line)) {
+    lineEnd = !line.empty() && line.back() == '\r' ? "\r\n" : "\n";
+    if (matchWildcard(line.c_str(), pattern.c_str())) {
+      written = output.write("# changed by CV/CC on " + now + lineEnd + "# " + line + "\n" + entry +
+                             lineEnd);
+      replaced = true;
+    } else {
+      written = output.write(line + "\n");
+    }
+  }
+  if (written && !replaced) {
+    written = output.write("# added by CV/CC on " + now + lineEnd + entry + lineEnd);
+  }
+  // A read error would leave a shortened copy: it must not replace the file.
+  written = written && !input.failed();
+  input.close();
+  const bool closed = output.close();
+  if (!written || !closed) {
+    platform::removeFile(tempPath.str());
+    report(log, msg::CHK0007R, tempPath);
+    return 1;
+  }
+  if (!replaceFile(tempPath, servicesPath)) {
+    report(log, msg::CHK0010R, tempPath, servicesPath);
+    return 1;
+  }
+  report(log, msg::CHK0310I, serviceName, servicesPath);
+  return 0;
+}
+
+std::int32_t updateServicesFile(ReportLog& log, const CheckOptions& options) {
+  SocketLibrary sockets;
+  if (!sockets.open(log)) return 1;
+  const Str path = servicesFilePath(log, options);
+  if (path.empty()) return 1;
+  std::int32_t status = 0;
+  if (checkTcpPort(sockets, log, QuorLinkStartService, QuorLinkStartPort, options.version < 220) ==
+      -1) {
+    if (addServiceEntry(log, path, QuorLinkStartService, QuorLinkStartPort) != 0) status = 1;
+  }
+  if (checkTcpPort(sockets, log, QuorLinkAttachService, QuorLinkAttachPort,
+                   options.version < 230) == -1) {
+    if (addServiceEntry(log, path, QuorLinkAttachService, QuorLinkAttachPort) != 0) status = 1;
+  }
+  return status;
+}

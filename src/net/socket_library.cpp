@@ -1,0 +1,73 @@
+#include "net/socket_library.h"
+
+#include <cstring>
+
+#include "driver/message.h"
+
+const ProcedureEntry SocketProcedureTable[SocketProcedureCount + 1] = {
+    {"gethostname", 0},     {"gethostbyname", 0}, {"gethostbyaddr", 0}, {"getservbyname", 0},
+    {"getprotobyname", 0},  {"inet_addr", 0},     {"inet_ntoa", 0},     {"ntohs", 0},
+    {"ntohl", 0},           {"htons", 0},         {"WSAStartup", 0},    {"WSACleanup", 0},
+    {"socket", 0},          {"setsockopt", 0},    {"bind", 0},          {"connect", 0},
+    {"closesocket", 0},     {"sendto", 0},        {"recvfrom", 0},      {"select", 0},
+    {"WSAGetLastError", 0}, {"getsockname", 0},   {nullptr, 0},
+};
+
+namespace {
+
+constexpr std::uint16_t WinsockVersion = 0x0101;
+
+/// The socket layer of the process: started by the first probe that gets
+/// past the library binding, cleaned up at process exit.
+struct SocketSession {
+  LibraryRef library;
+  winsock::WsaCleanupFn cleanup = nullptr;
+  bool startFailed = false;
+
+  void end() {
+    if (cleanup != nullptr) cleanup();
+    cleanup = nullptr;
+    library.release();
+  }
+  ~SocketSession() { end(); }
+};
+
+SocketSession session;
+
+}  // namespace
+
+bool SocketLibrary::open(ReportLog& log) {
+  const char* const names[] = {"wsock32"};
+  if (!loadLibraries(log, &library_, names, 1, SocketProcedureTable, slots_)) return false;
+  // A failed start-up is final for the run: every probe stops here, as the
+  // first one did, instead of failing call by call.
+  if (session.startFailed) return false;
+  if (session.cleanup != nullptr) return true;
+
+  winsock::WsaData data;
+  std::memset(&data, 0, sizeof data);
+  const int result = bound<winsock::WsaStartupFn>(SlotWsaStartup)(WinsockVersion, &data);
+  if (result == 0) {
+    report(log, msg::CHK0301I, Str(data.szDescription, winsock::DescriptionLength));
+  } else {
+    report(log, msg::CHK0300R, Str(data.szSystemStatus, winsock::SystemStatusLength));
+    session.startFailed = true;
+  }
+  session.library.share(library_);
+  session.cleanup = bound<winsock::WsaCleanupFn>(SlotWsaCleanup);
+  return !session.startFailed;
+}
+
+winsock::SockAddrIn socketAddress(std::uint32_t address, std::uint16_t networkPort) {
+  winsock::SockAddrIn result;
+  std::memset(&result, 0, sizeof result);
+  result.sin_family = winsock::AfInet;
+  result.sin_port = networkPort;
+  result.sin_addr.s_addr = address;
+  return result;
+}
+
+void resetSocketSessionForTests() {
+  session.end();
+  session.startFailed = false;
+}

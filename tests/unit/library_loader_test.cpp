@@ -1,0 +1,155 @@
+// Library binding on the emulated machine: the Windows search order, the
+// loader's progress line and messages, reference counting, and how the
+// socket library's faults stop the network probes.
+#ifndef _WIN32
+
+#include "net/library_loader.h"
+
+#include <gtest/gtest.h>
+
+#include "net/services_file.h"
+#include "net/socket_library.h"
+#include "net/tcp_checks.h"
+#include "net_test_support.h"
+
+using net_test::ProbeTest;
+
+namespace {
+
+const std::string Blank = std::string(49, ' ') + "\r";
+
+std::string progress(const std::string& displayName) {
+  return "Loading library " + displayName + "...\r" + Blank;
+}
+
+class LibraryLoaderTest : public ProbeTest {
+ protected:
+  LibraryLoaderTest() {
+    // Not on the console, so that standard output holds the progress alone.
+    openLog(ThresholdUpdate);
+    machine.writeFile("drive_c/WINNT/system32/zortest.dll", "MZ image");
+    machine.writeFile("drive_c/WINNT/zorbad.dll", "not an image");
+  }
+
+  /// Runs loadLibraries and returns what it wrote to standard output.
+  std::string load(std::vector<const char*> names, std::vector<ProcedureEntry> procedures,
+                   bool expected) {
+    procedures.push_back({nullptr, 0});
+    LibraryRef refs[4];
+    platform::ProcedureAddress slots[8] = {};
+    testing::internal::CaptureStdout();
+    bool result = loadLibraries(*log, refs, names.data(), static_cast<int>(names.size()),
+                                procedures.data(), slots);
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(result, expected);
+    return out;
+  }
+};
+
+}  // namespace
+
+TEST_F(LibraryLoaderTest, LoadsLibrariesInOrderAndNamesTheMissingProcedure) {
+  std::string out = load({"wsock32", "zortest"}, {{"gethostname", 0}, {"ZorEntry", 1}}, false);
+  EXPECT_EQ(out, progress("wsock32.dll") + progress("zortest.dll"));
+  EXPECT_EQ(logLines(), std::vector<std::string>{
+                            "CHK0005R: Cannot load procedure ZorEntry() from zortest.dll."});
+}
+
+TEST_F(LibraryLoaderTest, ReportsTheSystemErrorOfAFailedLoadAndStops) {
+  EXPECT_EQ(load({"zormiss", "wsock32"}, {}, false), progress("zormiss.dll"));
+  EXPECT_EQ(load({"zorbad"}, {}, false), progress("zorbad.dll"));
+  // The loader always appends ".dll"; the display name gets none added.
+  EXPECT_EQ(load({"ZORTEST.DLL"}, {}, false), progress("zortest.dll"));
+  EXPECT_EQ(logLines(), (std::vector<std::string>{"CHK0004R: Error 126 loading zormiss.dll.",
+                                                  "CHK0004R: Error 193 loading zorbad.dll.",
+                                                  "CHK0004R: Error 126 loading zortest.dll."}));
+}
+
+TEST_F(LibraryLoaderTest, EmptyListsLoadNothing) {
+  EXPECT_EQ(load({nullptr}, {}, true), "");
+  openLog(ThresholdDebug);  // the debug line reaches the console too
+  EXPECT_EQ(load({}, {}, false), "CHK--DBG: No libraries loaded\n");
+  EXPECT_EQ(logLines(), std::vector<std::string>{"CHK--DBG: No libraries loaded"});
+}
+
+TEST_F(LibraryLoaderTest, SearchesSystemWindowsCurrentThenPathDirectories) {
+  machine.writeFile("drive_c/WINNT/system32/zordup.dll", "MZ");
+  machine.writeFile("drive_c/zordup.dll", "not an image");
+  machine.writeFile("drive_c/zorcwd.dll", "not an image");
+  machine.writeFile("drive_c/tools/zorcwd.dll", "MZ");
+  machine.writeFile("drive_c/tools/zorpath.dll", "MZ");
+  ScopedEnvironment path("PATH", "c:\\nowhere; c:\\tools");
+
+  platform::ModuleHandle dup = platform::loadLibrary("ZORDUP");
+  EXPECT_NE(dup, nullptr);
+  EXPECT_EQ(platform::procedureAddress(dup, "anything"), nullptr);
+  EXPECT_EQ(platform::lastError(), platform::ErrorProcNotFound);
+  EXPECT_EQ(platform::loadLibrary("zorcwd"), nullptr);
+  EXPECT_EQ(platform::lastError(), platform::ErrorBadExeFormat);
+  platform::ModuleHandle viaPath = platform::loadLibrary("zorpath.dll");
+  EXPECT_NE(viaPath, nullptr);
+  EXPECT_TRUE(platform::freeLibrary(dup));
+  EXPECT_TRUE(platform::freeLibrary(viaPath));
+  EXPECT_FALSE(platform::freeLibrary(viaPath));
+}
+
+TEST_F(LibraryLoaderTest, ReferencesShareOneHandleThatRestoresTheErrorMode) {
+  platform::setErrorMode(0);
+  LibraryRef second;
+  {
+    LibraryRef first;
+    EXPECT_FALSE(second.share(first));
+    EXPECT_EQ(first.load("wsock32"), 0);
+    EXPECT_EQ(first.load("wsock32"), -1);
+    EXPECT_TRUE(second.share(first));
+    EXPECT_FALSE(second.share(first));
+  }
+  platform::ProcedureAddress slot = nullptr;
+  EXPECT_TRUE(second.procedure("select", slot));
+  EXPECT_NE(slot, nullptr);
+  EXPECT_EQ(platform::setErrorMode(platform::ErrorModFailCriticalErrors),
+            platform::ErrorModFailCriticalErrors);
+  second.release();
+  EXPECT_EQ(platform::setErrorMode(0), 0u);
+  EXPECT_FALSE(second.procedure("select", slot));
+  EXPECT_EQ(slot, nullptr);
+}
+
+TEST_F(LibraryLoaderTest, AMissingSocketLibraryStopsEachProbe) {
+  faults("# the network is broken\nwsock32 missing\n");
+  CheckOptions options;
+  testing::internal::CaptureStdout();
+  checkTcpProtocol(*log, options);
+  EXPECT_FALSE(validateTcpAddress(*log, "127.0.0.1"));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            progress("wsock32.dll") + progress("wsock32.dll"));
+  EXPECT_EQ(logLines(), (std::vector<std::string>{"CHK0004R: Error 126 loading wsock32.dll.",
+                                                  "CHK0004R: Error 126 loading wsock32.dll."}));
+}
+
+TEST_F(LibraryLoaderTest, ASocketLibraryWithoutAProcedureNamesTheFirstInTableOrder) {
+  faults("wsock32 lacks select\nwsock32 lacks getsockname\nwsock32 lacks gethostbyaddr\n");
+  CheckOptions options;
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(updateServicesFile(*log, options), 1);
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(logLines(), std::vector<std::string>{
+                            "CHK0005R: Cannot load procedure gethostbyaddr() from wsock32.dll."});
+}
+
+TEST_F(LibraryLoaderTest, AFailedStartUpIsReportedOnceAndStopsEveryLaterProbe) {
+  faults("wsock32 startup-fails\n");
+  CheckOptions options;
+  options.testAvailability = true;
+  testing::internal::CaptureStdout();
+  checkTcpProtocol(*log, options);
+  EXPECT_FALSE(validateTcpAddress(*log, "127.0.0.1"));
+  EXPECT_FALSE(testServerConnection(*log, options, "127.0.0.1"));
+  EXPECT_EQ(updateServicesFile(*log, options), 1);
+  checkTcpProtocol(*log, options);
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(logLines(), std::vector<std::string>{
+                            "CHK0300R: WinSocket error - Network subsystem is unavailable."});
+}
+
+#endif  // _WIN32
