@@ -27,7 +27,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool isIdentifierChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+bool isIdentifierChar(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
 
 /// The source with comments and string and character literals replaced by
 /// blanks (line ends kept), so that a call in a comment or a name in a text
@@ -117,7 +119,8 @@ std::vector<NameUse> emittedNames(const std::string& source) {
       std::size_t nameEnd = at + 5;
       while (nameEnd < arguments.size() && isIdentifierChar(arguments[nameEnd])) ++nameEnd;
       const std::size_t position = open + at;
-      const int line = 1 + static_cast<int>(std::count(text.begin(), text.begin() + position, '\n'));
+      const int line =
+          1 + static_cast<int>(std::count(text.begin(), text.begin() + position, '\n'));
       uses.push_back({arguments.substr(at + 5, nameEnd - at - 5), line});
     }
     i = open + 1;
@@ -126,7 +129,9 @@ std::vector<NameUse> emittedNames(const std::string& source) {
 }
 
 /// The code at the head of a catalog text ("CHK0009A", "CHK--DBG").
-std::string codeOf(const char* text) { return std::string(text).substr(0, 8); }
+std::string codeOf(const char* text) {
+  return std::string(text).substr(0, 8);
+}
 
 bool readFile(const fs::path& path, std::string& text) {
   std::ifstream in(path, std::ios::binary);
@@ -137,10 +142,13 @@ bool readFile(const fs::path& path, std::string& text) {
   return !in.bad();
 }
 
+constexpr const char* ClassPrefix = "- **Class:** ";
+
 struct Heading {
   std::string code;
   int line;
   std::string quotedText;  // the first "> " line of its section, without "> "
+  std::string classText;   // its "- **Class:** " line, without that prefix
 };
 
 /// What the test compares: the codes that the sources emit, with one place
@@ -216,13 +224,16 @@ struct Reference {
       if (line.rfind("### ", 0) == 0) {
         std::string code = line.substr(4);
         while (!code.empty() && code.back() == ' ') code.pop_back();
-        r.headings.push_back({code, number, std::string()});
+        r.headings.push_back({code, number, std::string(), std::string()});
       } else if (line.rfind("## ", 0) == 0 || line.rfind("# ", 0) == 0) {
         // A higher heading ends the section of the code before it.
-        r.headings.push_back({std::string(), number, std::string()});
-      } else if (line.rfind("> ", 0) == 0 && !r.headings.empty() &&
-                 r.headings.back().quotedText.empty()) {
+        r.headings.push_back({std::string(), number, std::string(), std::string()});
+      } else if (r.headings.empty()) {
+        continue;
+      } else if (line.rfind("> ", 0) == 0 && r.headings.back().quotedText.empty()) {
         r.headings.back().quotedText = line.substr(2);
+      } else if (line.rfind(ClassPrefix, 0) == 0 && r.headings.back().classText.empty()) {
+        r.headings.back().classText = line.substr(std::string(ClassPrefix).size());
       }
     }
     r.headings.erase(std::remove_if(r.headings.begin(), r.headings.end(),
@@ -235,7 +246,7 @@ struct Reference {
 /// Skips in cross builds, whose test runner may not see the source tree;
 /// anywhere else an unreadable tree is a failure.
 #ifdef ZORIVT_SOURCE_TREE_OPTIONAL
-#define REQUIRE_SOURCE_TREE(reference)                                                \
+#define REQUIRE_SOURCE_TREE(reference) \
   if (!(reference).failure.empty()) GTEST_SKIP() << (reference).failure
 #else
 #define REQUIRE_SOURCE_TREE(reference) ASSERT_EQ((reference).failure, "")
@@ -254,8 +265,7 @@ std::string normalised(const std::string& text, bool isTemplate) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
-    if (isTemplate && c == '%' && i + 1 < text.size() && text[i + 1] >= '1' &&
-        text[i + 1] <= '9') {
+    if (isTemplate && c == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
       out += '#';
       ++i;
     } else if (!isTemplate && c == '*') {
@@ -274,6 +284,29 @@ std::string normalised(const std::string& text, bool isTemplate) {
   }
   while (!out.empty() && out.back() == ' ') out.pop_back();
   return out;
+}
+
+/// The class statement of a message, from its id: which console levels show
+/// it and whether the log receives it.
+std::string expectedClassText(MessageId id) {
+  const std::string shownId = " (id " + std::to_string(id) + "): ";
+  if (id == 26001)
+    return "debug" + shownId + "on the console and in the log only with `-d` (not under `-u`).";
+  if (id < 26300)
+    return "information" + shownId + "on the console only with `-i` or `-d`; always in the log.";
+  if (id < 26600) {
+    return "attention" + shownId +
+           "on the console at the default level, with `-i` and with `-d`, not with `-e` or `-u`; "
+           "always in the log.";
+  }
+  if (id < 26900)
+    return "error" + shownId + "on the console at every level except `-u`; always in the log.";
+  if (id <= 26999) {
+    return "always shown" + shownId +
+           "on the console at every level except `-u`; always in the log.";
+  }
+  return "always shown" + shownId +
+         "on the console at every level, `-u` included; always in the log.";
 }
 
 }  // namespace
@@ -387,9 +420,34 @@ TEST(MessageReference, QuotesTheCatalogTextUnderEachHeading) {
     if (rows == templates.end()) continue;  // reported by EveryHeadingNamesACatalogCode
     const std::string quoted = normalised(heading.quotedText, false);
     bool matches = false;
-    for (const std::string& text : rows->second) matches = matches || normalised(text, true) == quoted;
-    EXPECT_TRUE(matches) << "docs/messages.md:" << heading.line << ": the text under " << heading.code
-                         << " is \"> " << heading.quotedText << "\"; the catalog has \""
-                         << rows->second.front() << "\"";
+    for (const std::string& text : rows->second)
+      matches = matches || normalised(text, true) == quoted;
+    EXPECT_TRUE(matches) << "docs/messages.md:" << heading.line << ": the text under "
+                         << heading.code << " is \"> " << heading.quotedText
+                         << "\"; the catalog has \"" << rows->second.front() << "\"";
+  }
+}
+
+TEST(MessageReference, DescribesOnlyMessagesTheCheckerWrites) {
+  const Reference& reference = Reference::get();
+  REQUIRE_SOURCE_TREE(reference);
+  for (const Heading& heading : reference.headings) {
+    EXPECT_EQ(reference.emitted.count(heading.code), 1u)
+        << "docs/messages.md:" << heading.line << ": " << heading.code
+        << " is described, but no routine under src/ emits it; list it as reserved";
+  }
+}
+
+TEST(MessageReference, StatesTheClassThatTheIdGives) {
+  const Reference& reference = Reference::get();
+  REQUIRE_SOURCE_TREE(reference);
+  for (const Heading& heading : reference.headings) {
+    std::vector<MessageId> ids;
+    for (std::size_t i = 0; i < MessageCatalogSize; ++i) {
+      if (codeOf(MessageCatalog[i].text) == heading.code) ids.push_back(MessageCatalog[i].id);
+    }
+    if (ids.size() != 1) continue;  // unknown codes are reported elsewhere
+    EXPECT_EQ(heading.classText, expectedClassText(ids.front()))
+        << "docs/messages.md:" << heading.line << ": class of " << heading.code;
   }
 }
