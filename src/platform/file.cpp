@@ -6,6 +6,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/fault_injection.h"
+
 namespace platform {
 namespace detail {
 std::FILE* openFile(const std::string& path, File::Access access, File::Kind kind);
@@ -34,6 +36,7 @@ File& File::operator=(File&& other) noexcept {
 
 bool File::open(const std::string& path, Access access, Kind kind) {
   close();
+  if (faultinjection::fileOperationFails()) return false;
   handle_ = detail::openFile(path, access, kind);
   return handle_ != nullptr;
 }
@@ -87,13 +90,16 @@ bool File::readLine(std::string& line) {
 }
 
 bool File::write(const char* bytes, std::size_t count) {
-  if (handle_ == nullptr) return false;
+  if (handle_ == nullptr || faultinjection::fileOperationFails()) return false;
   return std::fwrite(bytes, 1, count, handle_) == count;
 }
 
 bool File::failed() const { return handle_ != nullptr && std::ferror(handle_) != 0; }
 
-bool File::flush() { return handle_ != nullptr && std::fflush(handle_) == 0; }
+bool File::flush() {
+  if (handle_ == nullptr || faultinjection::fileOperationFails()) return false;
+  return std::fflush(handle_) == 0;
+}
 
 bool File::seekRelative(std::int64_t offset) {
   if (handle_ == nullptr) return false;
@@ -115,7 +121,8 @@ bool File::close() {
   readBuffer_.shrink_to_fit();
   readNext_ = readEnd_ = 0;
   if (handle_ == nullptr) return true;
-  bool ok = std::fclose(handle_) == 0;
+  const bool injected = faultinjection::fileOperationFails();
+  bool ok = std::fclose(handle_) == 0 && !injected;
   handle_ = nullptr;
   return ok;
 }

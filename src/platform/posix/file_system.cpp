@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/file.h"
+#include "platform/fault_injection.h"
 #include "platform/file_system.h"
 #include "platform/posix/machine.h"
 
@@ -58,12 +59,14 @@ std::string currentDirectoryOfDrive(int drive) {
 }
 
 bool removeFile(const std::string& path) {
+  if (faultinjection::fileOperationFails()) return false;
   std::string host;
   if (!resolveExisting(path, host)) return false;
   return ::unlink(host.c_str()) == 0;
 }
 
 bool replaceFile(const std::string& from, const std::string& to) {
+  if (faultinjection::fileOperationFails()) return false;
   std::string hostFrom, hostTo;
   const posix::Machine& machine = posix::Machine::current();
   if (!machine.resolve(from, hostFrom, false) || !machine.resolve(to, hostTo, true)) return false;

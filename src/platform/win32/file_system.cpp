@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "platform/file.h"
+#include "platform/fault_injection.h"
 #include "platform/file_system.h"
 
 namespace platform {
@@ -33,9 +34,13 @@ std::string currentDirectoryOfDrive(int drive) {
   return buffer;
 }
 
-bool removeFile(const std::string& path) { return std::remove(path.c_str()) == 0; }
+bool removeFile(const std::string& path) {
+  if (faultinjection::fileOperationFails()) return false;
+  return std::remove(path.c_str()) == 0;
+}
 
 bool replaceFile(const std::string& from, const std::string& to) {
+  if (faultinjection::fileOperationFails()) return false;
   return MoveFileExA(from.c_str(), to.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
