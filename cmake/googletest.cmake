@@ -10,6 +10,8 @@ if(NOT GTest_FOUND AND EXISTS ${ZORIVT_GTEST_SOURCE_DIR}/CMakeLists.txt)
   set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
   add_subdirectory(${ZORIVT_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 elseif(NOT GTest_FOUND)
+  # GoogleTest must not add itself to `cmake --install` and the packages.
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   include(FetchContent)
   FetchContent_Declare(googletest
     URL https://github.com/google/googletest/archive/refs/tags/v1.12.1.tar.gz
