@@ -262,6 +262,7 @@ struct MachineRegistry {
     std::string text;
     for (std::size_t i = 0; i < sections.size(); ++i) {
       const std::string& path = sections[i];
+      if (path.empty()) continue;  // the hive itself is neither created nor deleted
       if (deletes[i]) {
         if (base.has(path)) subtrees.insert(path);
         continue;
@@ -503,6 +504,10 @@ MachineLease::~MachineLease() {
 
 void MachineLease::graft(const fs::path& from, const fs::path& to) {
   std::error_code failed;
+  if (fs::exists(fs::symlink_status(to)) && !fs::is_directory(to)) {
+    error_ = to.string() + " is in the way of Wine's Windows directory";
+    return;
+  }
   if (!fs::exists(fs::symlink_status(to))) {
     fs::create_directory(to, failed);
     if (failed) {
