@@ -33,7 +33,6 @@ const char* const WindowsVersionKey = "software\\microsoft\\windows\\currentvers
 
 // The variables that Wine's registry puts into every process's environment.
 const char* const EnvironmentReset =
-    "REGEDIT4\n\n"
     "[-HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Session Manager\\Environment]\n\n"
     "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Session Manager\\Environment]\n\n"
     "[-HKEY_CURRENT_USER\\Environment]\n\n"
@@ -396,7 +395,13 @@ bool boot(const fs::path& prefix, std::string& error) {
     error = "wineserver -p failed; see " + (prefix / WineLog).string();
     return false;
   }
-  writeWhole(prefix / "zorivt-e2e-environment.reg", EnvironmentReset);
+  // What an earlier run imported last is undone along with the environment.
+  const std::string state = readWhole(prefix / StateFile);
+  const std::size_t firstEnd = state.find('\n');
+  const std::string pendingUndo = firstEnd == std::string::npos ? "" : state.substr(firstEnd + 1);
+  writeWhole(prefix / "zorivt-e2e-environment.reg",
+             utf16File(std::string("Windows Registry Editor Version 5.00\n\n") + EnvironmentReset +
+                       pendingUndo));
   // The first Wine program creates the prefix when it is new.
   if (wineCommand(prefix, {"regedit", "/S", windowsPath(prefix / "zorivt-e2e-environment.reg")}) !=
       0) {
@@ -442,6 +447,11 @@ const fs::path& currentPrefix() {
     } else {
       chosen = fs::absolute(named);
     }
+    // A prefix booted here is stopped (and a temporary one removed) when
+    // the process ends; one booted by the test run's fixture stays for the
+    // other tests of the run.
+    static fs::path booted;
+    static bool removeAtExit = temporary;
     if (temporary || !fs::exists(chosen / BootedMark)) {
       std::fprintf(stderr, "booting the Wine prefix %s\n", chosen.string().c_str());
       std::string error;
@@ -449,13 +459,11 @@ const fs::path& currentPrefix() {
         std::fprintf(stderr, "cannot boot the Wine prefix: %s\n", error.c_str());
         std::exit(1);
       }
-    }
-    if (temporary) {
-      static fs::path removed = chosen;
+      booted = chosen;
       std::atexit([] {
-        stop(removed);
+        stop(booted);
         std::error_code ignored;
-        fs::remove_all(removed, ignored);
+        if (removeAtExit) fs::remove_all(booted, ignored);
       });
     }
     return chosen;
