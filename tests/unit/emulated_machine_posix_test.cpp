@@ -103,24 +103,6 @@ TEST(EmulatedMachine, SearchesListDotsThenNamesInUpperCaseOrder) {
   EXPECT_EQ(name, "A");
 }
 
-// A drive's root directory lists no "." and "..", however it is named.
-TEST(EmulatedMachine, SearchesOfADriveRootListNoDots) {
-  TestMachine machine;
-  machine.writeFile("drive_c/f", "");
-  machine.makeDirectory("drive_c/sub");
-  platform::DirectorySearch search;
-  std::string name;
-  for (const char* pattern : {"c:\\*", "C:/*", "\\*", "sub\\..\\*"}) {
-    std::vector<std::string> names;
-    for (bool more = search.first(pattern, name); more; more = search.next(name)) {
-      names.push_back(name);
-    }
-    EXPECT_EQ(names, (std::vector<std::string>{"f", "sub"})) << pattern;
-  }
-  ASSERT_TRUE(search.first("c:\\sub\\*", name));
-  EXPECT_EQ(name, ".");
-}
-
 TEST(EmulatedMachine, NoMachineStillHasDriveZ) {
   TestMachine machine;
   ScopedEnvironment none("ZORIVT_MACHINE", nullptr);

@@ -30,16 +30,6 @@ bool resolveExisting(const std::string& path, std::string& host) {
   return posix::Machine::current().resolve(path, host, false);
 }
 
-/// Whether a resolved host path is the root directory of a drive.
-bool isDriveRoot(const std::string& host) {
-  const posix::Machine& machine = posix::Machine::current();
-  std::string root;
-  for (char letter = 'a'; letter <= 'z'; ++letter) {
-    if (machine.driveRoot(letter, root) && (host == root || host == root + "/")) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 bool fileMode(const std::string& path, unsigned& mode) {
@@ -132,9 +122,8 @@ bool DirectorySearch::first(const std::string& pattern, std::string& name) {
   });
 
   auto state = std::make_unique<State>();
-  // As on Windows, the root directory of a drive has no "." and "..".
   for (const char* dot : {".", ".."}) {
-    if (!isDriveRoot(host) && posix::matchSearchPattern(dot, mask)) state->names.push_back(dot);
+    if (posix::matchSearchPattern(dot, mask)) state->names.push_back(dot);
   }
   for (const std::string& entry : entries) {
     if (posix::matchSearchPattern(entry, mask)) state->names.push_back(entry);
