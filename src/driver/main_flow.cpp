@@ -8,7 +8,6 @@
 #include "driver/option_scanner.h"
 #include "driver/report_log.h"
 #include "driver/run_phase.h"
-#include "driver/time_text.h"
 
 namespace {
 
@@ -126,8 +125,11 @@ int runMain(int argc, const char* const* argv) {
   {
     ReportLog log(LogFileName, threshold);
 
-    const std::string when = ctimeText(std::time(nullptr)) + "\n";
-    reportUnended(log, msg::CHK0000I, CheckerLevel, when.c_str());
+    // The C runtime's own ctime text: the Windows runtime writes the day of
+    // the month with a leading zero where POSIX hosts write a blank.
+    std::time_t now = std::time(nullptr);
+    const char* when = std::ctime(&now);
+    reportUnended(log, msg::CHK0000I, CheckerLevel, when ? when : "\n");
 
     if (options.version < 100) options.version *= 10;
     report(log, msg::CHK0001I, options.version / 100, options.version % 100);

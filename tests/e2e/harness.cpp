@@ -189,7 +189,7 @@ bool isStartLine(const std::string& line) {
   static const std::regex pattern(
       R"(CHK0000I: Configuration check \(V2R3\.4\.2\) started on )"
       R"((Sun|Mon|Tue|Wed|Thu|Fri|Sat) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) )"
-      R"([ 1-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-6][0-9] [0-9]{4})");
+      R"([ 0-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-6][0-9] [0-9]{4})");
   return std::regex_match(line, pattern);
 }
 
