@@ -4,6 +4,7 @@
 
 using e2e::RunResult;
 using e2e::TestMachine;
+using Lines = std::vector<std::string>;
 
 namespace {
 
@@ -24,11 +25,13 @@ void prepareBundleServer(TestMachine& machine) {
 
 // An absolute path is "/..." or a drive, colon and backslash; in the drive
 // form no letter may be upper case, the drive letter included. A UNIX-style
-// path asks for UNIX.UID and UNIX.GID.
-TEST(DatabaseChecks, DatabasePathMustBeAbsoluteAndLowerCase) {
+// path asks for UNIX.UID and UNIX.GID. The schema file is looked for only
+// when ZOR_HOST is empty (a local database). A path of 80 characters is
+// allowed, one of 81 is too long; an unset ZOR_DB_PATH is reported.
+TEST(DatabaseChecks, DatabasePathAndSchema) {
   TestMachine machine;
   prepareBundleServer(machine);
-  machine.file("drive_c/u/db/zordb.adb", "");
+  machine.file("drive_c/u/db/zordb.adb", "").directory("drive_c/empty");
   RunResult run = machine.env("ZOR_DB_PATH", "c:\\data").run({});
   EXPECT_BLOCK(run, {Header, Local});
   run = machine.env("ZOR_DB_PATH", "C:\\data").run({});
@@ -36,37 +39,22 @@ TEST(DatabaseChecks, DatabasePathMustBeAbsoluteAndLowerCase) {
   run = machine.env("ZOR_DB_PATH", "data\\db").run({});
   EXPECT_BLOCK(run, {Header, "CHK0085R: ZOR_DB_PATH must be an absolute directory name.",
                      "CHK0009A: The Database directory data\\db does not exist.", Local});
+  run = machine.env("ZOR_DB_PATH", "c:\\empty").run({});
+  EXPECT_BLOCK(run,
+               {Header, "CHK0008R: The Schema file 'c:\\empty\\zordb.adb' does not exist.", Local});
   run = machine.env("ZOR_DB_PATH", "/u/db").env("UNIX.UID", "100").run({});
-  std::vector<std::string> unixPath{Header, "CHK0013I: Variable UNIX.UID = 100.",
-                                    "CHK0011R: Variable UNIX.GID is not set.", Local};
+  Lines unixPath{Header, "CHK0013I: Variable UNIX.UID = 100.",
+                 "CHK0011R: Variable UNIX.GID is not set.", Local};
   if (e2e::slashPathsAreHostPaths()) {
     unixPath.insert(unixPath.begin() + 1, "CHK0009A: The Database directory /u/db does not exist.");
   }
   EXPECT_BLOCK(run, unixPath);
-}
 
-// A path of 80 characters is allowed, one of 81 is too long.
-TEST(DatabaseChecks, DatabasePathOfMoreThan80CharactersIsTooLong) {
-  TestMachine machine;
-  prepareBundleServer(machine);
-  machine.env("ZOR_HOST", "dbhost");
-  RunResult run = machine.env("ZOR_DB_PATH", "c:\\" + std::string(77, 'd')).run({});
+  machine.unsetEnv("UNIX.UID").env("ZOR_HOST", "dbhost");
+  run = machine.env("ZOR_DB_PATH", "c:\\" + std::string(77, 'd')).run({});
   EXPECT_BLOCK(run, {Header, Remote});
   run = machine.env("ZOR_DB_PATH", "c:\\" + std::string(78, 'd')).run({});
   EXPECT_BLOCK(run, {Header, "CHK0092R: ZOR_DB_PATH is too long (81 characters).", Remote});
-}
-
-// The schema file is looked for only when ZOR_HOST is empty (a local
-// database); an unset ZOR_DB_PATH is reported and skips the check.
-TEST(DatabaseChecks, SchemaIsCheckedOnlyForALocalDatabase) {
-  TestMachine machine;
-  prepareBundleServer(machine);
-  machine.directory("drive_c/empty");
-  RunResult run = machine.env("ZOR_DB_PATH", "c:\\empty").run({});
-  EXPECT_BLOCK(run,
-               {Header, "CHK0008R: The Schema file 'c:\\empty\\zordb.adb' does not exist.", Local});
-  run = machine.env("ZOR_HOST", "dbhost").run({});
-  EXPECT_BLOCK(run, {Header, Remote});
   run = machine.unsetEnv("ZOR_DB_PATH").run({});
   EXPECT_BLOCK(run, {Header, "CHK0011R: Variable ZOR_DB_PATH is not set.", Remote});
 }

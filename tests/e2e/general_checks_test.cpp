@@ -39,19 +39,9 @@ TEST(GeneralChecks, RegistryVersionAndEntriesAreShown) {
   EXPECT_BLOCK(run, block);
 }
 
-// Without the NT key, the Windows 95/98 key gives the version.
-TEST(GeneralChecks, Windows98VersionComesFromItsOwnKey) {
-  TestMachine machine;
-  machine.registry(
-      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]\n"
-      "\"VersionNumber\"=\"4.10.1998\"\n");
-  RunResult run = machine.run({});
-  EXPECT_BLOCK(run, {Header, "CHK0055I: The operating system is Windows 95 4.10.", FilesNotSet,
-                     TracingOff});
-}
-
 // A product key without the version value, or without the subkey "2.3",
-// reports the missing version; without the subkey nothing is listed.
+// reports the missing version; without the subkey nothing is listed. Without
+// the NT key, the Windows 95/98 key gives the system's version.
 TEST(GeneralChecks, MissingRegistryVersionIsReported) {
   TestMachine machine;
   machine.registry(
@@ -65,25 +55,13 @@ TEST(GeneralChecks, MissingRegistryVersionIsReported) {
 
   machine.registry(
       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.2]\n"
-      "\"Version\"=\"2.2.0\"\n");
+      "\"Version\"=\"2.2.0\"\n\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]\n"
+      "\"VersionNumber\"=\"4.10.1998\"\n");
   run = machine.run({"-d"});
-  EXPECT_BLOCK(
-      run, {Header, System, "CHK0080A: Registry does not contain an entry for Corvanta Version.",
-            FilesNotSet, TracingOff});
-}
-
-// ZOR_FILES is reported when unset or not a directory, as written, and
-// passes silently when it names a directory.
-TEST(GeneralChecks, FileDirectoryMustExist) {
-  TestMachine machine;
-  machine.directory("drive_c/files");
-  RunResult run = machine.run({});
-  EXPECT_BLOCK(run, {Header, System, FilesNotSet, TracingOff});
-  run = machine.env("ZOR_FILES", "C:\\NoFiles").run({});
-  EXPECT_BLOCK(run, {Header, System,
-                     "CHK0009A: The ZOR_FILES directory C:\\NoFiles does not exist.", TracingOff});
-  run = machine.env("ZOR_FILES", "C:\\Files\\").run({});
-  EXPECT_BLOCK(run, {Header, System, TracingOff});
+  EXPECT_BLOCK(run, {Header, "CHK0055I: The operating system is Windows 95 4.10.",
+                     "CHK0080A: Registry does not contain an entry for Corvanta Version.",
+                     FilesNotSet, TracingOff});
 }
 
 // Tracing needs three non-zero parts in ZOR_TRACE_CRITERIA; missing and
@@ -103,13 +81,15 @@ TEST(GeneralChecks, TracingNeedsThreeNonZeroCriteria) {
   }
 }
 
-// A trace file named without a directory lies in the ZOR_FILES directory
-// when that exists, else it is shown as named; one with a backslash, or with
-// a drive of its own, is shown unchanged.
+// ZOR_FILES must name a directory (in any letter case, with or without a
+// final backslash); one that does not exist is reported as written. A trace
+// file named without a directory lies in the ZOR_FILES directory when that
+// exists, else it is shown as named; one with a backslash, or with a drive
+// of its own, is shown unchanged.
 TEST(GeneralChecks, TraceFileLiesInTheFileDirectory) {
   TestMachine machine;
   machine.directory("drive_c/files").env("ZOR_TRACE_CRITERIA", "1,1,1");
-  RunResult run = machine.env("ZOR_FILES", "C:\\Files").env("ZOR_TRACE_FILE", "My.Log").run({});
+  RunResult run = machine.env("ZOR_FILES", "C:\\Files\\").env("ZOR_TRACE_FILE", "My.Log").run({});
   EXPECT_BLOCK(run,
                {Header, System, "CHK0082I: Tracing is enabled (1, 1, 1), file c:\\files\\my.log."});
   run = machine.env("ZOR_TRACE_FILE", "D:\\Logs\\Trace.LOG").run({});
@@ -117,9 +97,9 @@ TEST(GeneralChecks, TraceFileLiesInTheFileDirectory) {
       run, {Header, System, "CHK0082I: Tracing is enabled (1, 1, 1), file D:\\Logs\\Trace.LOG."});
   run = machine.env("ZOR_TRACE_FILE", "d:Trace.log").run({});
   EXPECT_BLOCK(run, {Header, System, "CHK0082I: Tracing is enabled (1, 1, 1), file d:Trace.log."});
-  run = machine.unsetEnv("ZOR_TRACE_FILE").env("ZOR_FILES", "c:\\nofiles").run({});
+  run = machine.unsetEnv("ZOR_TRACE_FILE").env("ZOR_FILES", "C:\\NoFiles").run({});
   EXPECT_BLOCK(run,
-               {Header, System, "CHK0009A: The ZOR_FILES directory c:\\nofiles does not exist.",
+               {Header, System, "CHK0009A: The ZOR_FILES directory C:\\NoFiles does not exist.",
                 "CHK0082I: Tracing is enabled (1, 1, 1), file zorpktrc.log."});
 }
 

@@ -21,20 +21,17 @@ std::vector<std::string> checkHelpFile(TestMachine& machine) {
 }  // namespace
 
 // Missing from the product directory with HELP unset, the help file is
-// reported with its full path.
-TEST(ProductFile, MissingWithoutSearchVariableNamesTheFullPath) {
+// reported with its full path. With HELP set, a file in none of its
+// directories is reported with the directory and the variable it was
+// searched in; one in a HELP directory is found.
+TEST(ProductFile, SearchedInTheProductDirectoryAndAlongTheSearchVariable) {
   TestMachine machine;
-  ScopedEnvironment help("HELP", nullptr);
-  EXPECT_EQ(checkHelpFile(machine),
-            std::vector<std::string>{
-                "CHK0008R: The B/T help file 'c:\\corvanta\\zorphbenu.hlp' does not exist."});
-}
-
-// With HELP set, a file in none of its directories is reported with the
-// directory and the variable it was searched in; one in a HELP directory
-// is found.
-TEST(ProductFile, SearchedAlongTheSearchVariable) {
-  TestMachine machine;
+  {
+    ScopedEnvironment help("HELP", nullptr);
+    EXPECT_EQ(checkHelpFile(machine),
+              std::vector<std::string>{
+                  "CHK0008R: The B/T help file 'c:\\corvanta\\zorphbenu.hlp' does not exist."});
+  }
   machine.makeDirectory("drive_c/help");
   const std::string list = "c:\\nohelp;" + machine.windowsPath("drive_c/help");
   ScopedEnvironment help("HELP", list.c_str());
