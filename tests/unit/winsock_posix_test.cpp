@@ -1,14 +1,11 @@
 // The emulated machine's built-in Winsock 1.1: the behaviour a Winsock
 // caller relies on, reached the way the checker reaches it (LoadLibraryA and
-// GetProcAddress), against the machine's configuration files and real
-// sockets on 127.0.0.1.
+// GetProcAddress), against the machine's configuration files. Its sockets
+// are the probe tests' part (tcp_checks and ping), through the checker.
 
 #include <gtest/gtest.h>
 #include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <cstring>
 
 #include "net_test_support.h"
@@ -41,13 +38,6 @@ class BuiltinWinsock : public net_test::ProbeTest {
     winsock::WsaData data;
     ASSERT_EQ(procedure<winsock::WsaStartupFn>("WSAStartup")(0x0101, &data), 0);
     started_ = true;
-  }
-  winsock::SockAddrIn loopback(std::uint16_t port) {
-    winsock::SockAddrIn address{};
-    address.sin_family = winsock::AfInet;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
   }
 
   platform::ModuleHandle module_ = nullptr;
@@ -101,24 +91,6 @@ TEST_F(BuiltinWinsock, HostsFileAnswersBeforeTheResolver) {
   EXPECT_EQ(entry->h_addr_list[1], nullptr);
   EXPECT_EQ(byName("ip6-localhost"), nullptr);
   EXPECT_EQ(lastError(), winsock::WsaHostNotFound);
-
-  auto byAddress = procedure<winsock::GetHostByAddrFn>("gethostbyaddr");
-  entry = byAddress("\x7f\x00\x00\x09", 4, winsock::AfInet);
-  ASSERT_NE(entry, nullptr);
-  EXPECT_STREQ(entry->h_name, "QuorHost");
-  EXPECT_EQ(byAddress("\x7f\x00\x00\x08", 4, winsock::AfInet), nullptr);
-  EXPECT_EQ(lastError(), winsock::WsaHostNotFound);
-}
-
-TEST_F(BuiltinWinsock, ProtocolsComeFromTheProtocolFileWhenThereIsOne) {
-  start();
-  auto getprotobyname = procedure<winsock::GetProtoByNameFn>("getprotobyname");
-  ASSERT_NE(getprotobyname("icmp"), nullptr);
-  EXPECT_EQ(getprotobyname("icmp")->p_proto, 1);
-  EXPECT_EQ(getprotobyname("udp")->p_proto, 17);
-  etcFile("protocol", "ip 0 IP\ntcp 6 TCP\n");
-  EXPECT_EQ(getprotobyname("icmp"), nullptr);
-  EXPECT_EQ(getprotobyname("TCP")->p_proto, 6);
 }
 
 TEST_F(BuiltinWinsock, AddressTextsFollowInetAddr) {
@@ -133,89 +105,4 @@ TEST_F(BuiltinWinsock, AddressTextsFollowInetAddr) {
     EXPECT_EQ(inet_addr(bad), winsock::InaddrNone) << bad;
   }
   EXPECT_STREQ(inet_ntoa(winsock::InAddr{inet_addr("10.1.200.3")}), "10.1.200.3");
-}
-
-TEST_F(BuiltinWinsock, SocketErrorsCarryWinsockCodes) {
-  start();
-  auto socket = procedure<winsock::SocketFn>("socket");
-  auto bind = procedure<winsock::BindFn>("bind");
-  auto connect = procedure<winsock::ConnectFn>("connect");
-  auto closesocket = procedure<winsock::CloseSocketFn>("closesocket");
-  auto getsockname = procedure<winsock::GetSockNameFn>("getsockname");
-
-  // A port that nobody listens on: bound by the test, then closed.
-  winsock::Socket probe = socket(2, 1, 0);
-  winsock::SockAddrIn address = loopback(0);
-  winsock::SockAddrIn bound{};
-  int length = sizeof bound;
-  EXPECT_EQ(getsockname(probe, reinterpret_cast<winsock::SockAddr*>(&bound), &length), -1);
-  EXPECT_EQ(lastError(), 10022);
-  ASSERT_EQ(bind(probe, reinterpret_cast<winsock::SockAddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(getsockname(probe, reinterpret_cast<winsock::SockAddr*>(&bound), &length), 0);
-  EXPECT_EQ(closesocket(probe), 0);
-  EXPECT_EQ(closesocket(probe), -1);
-  EXPECT_EQ(lastError(), 10038);
-
-  winsock::Socket client = socket(2, 1, 0);
-  EXPECT_EQ(connect(client, reinterpret_cast<winsock::SockAddr*>(&bound), sizeof bound), -1);
-  EXPECT_EQ(lastError(), winsock::WsaEconnrefused);
-  closesocket(client);
-
-  int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in host{};
-  host.sin_family = AF_INET;
-  host.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t hostLength = sizeof host;
-  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&host), sizeof host), 0);
-  ASSERT_EQ(::listen(listener, 1), 0);
-  ::getsockname(listener, reinterpret_cast<sockaddr*>(&host), &hostLength);
-  winsock::Socket rival = socket(2, 1, 0);
-  winsock::SockAddrIn taken = loopback(ntohs(host.sin_port));
-  EXPECT_EQ(bind(rival, reinterpret_cast<winsock::SockAddr*>(&taken), sizeof taken), -1);
-  EXPECT_EQ(lastError(), winsock::WsaEaddrinuse);
-  closesocket(rival);
-  ::close(listener);
-}
-
-TEST_F(BuiltinWinsock, SelectWaitsOnWindowsSocketSets) {
-  start();
-  auto socket = procedure<winsock::SocketFn>("socket");
-  auto bind = procedure<winsock::BindFn>("bind");
-  auto sendto = procedure<winsock::SendToFn>("sendto");
-  auto select = procedure<winsock::SelectFn>("select");
-  auto recvfrom = procedure<winsock::RecvFromFn>("recvfrom");
-  auto getsockname = procedure<winsock::GetSockNameFn>("getsockname");
-
-  winsock::Socket s = socket(2, 2, 0);
-  winsock::SockAddrIn address = loopback(0);
-  int length = sizeof address;
-  ASSERT_EQ(bind(s, reinterpret_cast<winsock::SockAddr*>(&address), sizeof address), 0);
-  getsockname(s, reinterpret_cast<winsock::SockAddr*>(&address), &length);
-
-  winsock::FdSet none{};
-  EXPECT_EQ(select(0, &none, nullptr, nullptr, nullptr), -1);
-  EXPECT_EQ(lastError(), 10022);
-  winsock::FdSet readable{1, {s}};
-  winsock::TimeVal wait{0, 200000};
-  auto begun = std::chrono::steady_clock::now();
-  EXPECT_EQ(select(0, &readable, nullptr, nullptr, &wait), 0);
-  EXPECT_EQ(readable.fd_count, 0u);
-  EXPECT_GE(std::chrono::steady_clock::now() - begun, std::chrono::milliseconds(190));
-
-  ASSERT_EQ(sendto(s, "0123456789", 10, 0, reinterpret_cast<winsock::SockAddr*>(&address),
-                   sizeof address),
-            10);
-  readable = winsock::FdSet{1, {s}};
-  EXPECT_EQ(select(0, &readable, nullptr, nullptr, &wait), 1);
-  EXPECT_EQ(readable.fd_count, 1u);
-  char buffer[4];
-  winsock::SockAddrIn from{};
-  int fromLength = sizeof from;
-  // A datagram larger than the buffer is an error, as on Winsock.
-  EXPECT_EQ(recvfrom(s, buffer, sizeof buffer, 0, reinterpret_cast<winsock::SockAddr*>(&from),
-                     &fromLength),
-            -1);
-  EXPECT_EQ(lastError(), 10040);
-  EXPECT_EQ(from.sin_port, address.sin_port);
-  procedure<winsock::CloseSocketFn>("closesocket")(s);
 }
