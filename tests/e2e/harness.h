@@ -22,12 +22,9 @@ namespace e2e {
 struct RunResult {
   std::string command;  // for failure messages
   int exitStatus = -1;
-  bool logExists = false;
-  std::vector<std::string> log;  // lines of zorivt.log in the working directory
+  std::vector<std::string> log;  // lines of zorivt.log in the working directory (none without)
   std::vector<std::string> out;  // standard output, split at line feeds
   std::vector<std::string> err;  // standard error, split at line feeds
-  std::string outText;
-  std::string errText;
 };
 
 class TestMachine {
@@ -46,7 +43,8 @@ class TestMachine {
   TestMachine& directory(const std::string& relative);
   /// registry.reg: `body` follows a "REGEDIT4" first line.
   TestMachine& registry(const std::string& body);
-  TestMachine& faults(const std::string& lines);
+  /// The emulation's faults file (see docs/emulated-machine.md).
+  TestMachine& faults(const std::string& lines) { return file("faults", lines); }
   std::string read(const std::string& relative) const;
 
   /// Environment of the runs; it starts empty but for ZORIVT_MACHINE.
