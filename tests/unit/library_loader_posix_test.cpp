@@ -89,28 +89,6 @@ TEST_F(LibraryLoaderTest, SearchesSystemWindowsCurrentThenPathDirectories) {
   EXPECT_FALSE(platform::freeLibrary(viaPath));
 }
 
-TEST_F(LibraryLoaderTest, ReferencesShareOneHandleThatRestoresTheErrorMode) {
-  platform::setErrorMode(0);
-  LibraryRef second;
-  {
-    LibraryRef first;
-    EXPECT_FALSE(second.share(first));
-    EXPECT_EQ(first.load("wsock32"), 0);
-    EXPECT_EQ(first.load("wsock32"), -1);
-    EXPECT_TRUE(second.share(first));
-    EXPECT_FALSE(second.share(first));
-  }
-  platform::ProcedureAddress slot = nullptr;
-  EXPECT_TRUE(second.procedure("select", slot));
-  EXPECT_NE(slot, nullptr);
-  EXPECT_EQ(platform::setErrorMode(platform::ErrorModFailCriticalErrors),
-            platform::ErrorModFailCriticalErrors);
-  second.release();
-  EXPECT_EQ(platform::setErrorMode(0), 0u);
-  EXPECT_FALSE(second.procedure("select", slot));
-  EXPECT_EQ(slot, nullptr);
-}
-
 TEST_F(LibraryLoaderTest, AMissingSocketLibraryStopsEachProbe) {
   faults("# the network is broken\nwsock32 missing\n");
   CheckOptions options;
