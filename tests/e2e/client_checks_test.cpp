@@ -45,10 +45,9 @@ TEST(ClientChecks, RuntimeServerSpecification) {
 TEST(ClientChecks, BundleServerSpecification) {
   TestMachine machine;
   prepareClients(machine);
-  RunResult run = machine.env("ZOR_BUNDLE_SERVER", "B1,LOCAL,LOC,B2").run({});
   EXPECT_BLOCK(
-      run, {BundleClient, LocalServer, "CHK0213R: Incomplete Bundle server specification: B2,,."});
-  run = machine.unsetEnv("ZOR_BUNDLE_SERVER").run({});
-  EXPECT_BLOCK(run,
+      machine.env("ZOR_BUNDLE_SERVER", "B1,LOCAL,LOC,B2").run({}),
+      {BundleClient, LocalServer, "CHK0213R: Incomplete Bundle server specification: B2,,."});
+  EXPECT_BLOCK(machine.unsetEnv("ZOR_BUNDLE_SERVER").run({}),
                {BundleClient, "CHK0215R: No Bundle server specification found in the profile."});
 }

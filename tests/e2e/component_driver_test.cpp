@@ -39,10 +39,9 @@ TEST(ComponentDriver, ComponentsAreCheckedInTableOrderByTheirExecutable) {
 TEST(ComponentDriver, ExecutableOnPathCountsAsInstalled) {
   TestMachine machine;
   machine.file("drive_c/tools/ZORBSSRT.EXE", "").env("PATH", "c:\\bin;c:\\tools");
-  RunResult run = machine.run({});
-  EXPECT_BLOCK(run, {"CHK0051I: ===> R/T Client found, checks started.",
-                     "CHK0219R: QuorLink not installed, checking anyway.",
-                     "CHK0201I: ==> Checking server LOCAL (LOCAL)."});
+  EXPECT_BLOCK(machine.run({}), {"CHK0051I: ===> R/T Client found, checks started.",
+                                 "CHK0219R: QuorLink not installed, checking anyway.",
+                                 "CHK0201I: ==> Checking server LOCAL (LOCAL)."});
 }
 
 // The ObjectStore server is searched in OS_ROOTDIR\bin when OS_ROOTDIR is
@@ -52,19 +51,18 @@ TEST(ComponentDriver, DatabaseServerIsSearchedBelowOsRootdir) {
   machine.file("drive_c/osserver.exe", "")
       .directory("drive_c/ostore")
       .env("OS_ROOTDIR", "c:\\ostore");
-  RunResult run = machine.run({});
-  EXPECT_BLOCK(run, {"CHK0052I: ===> Database Server (osserver.exe) not installed."});
+  EXPECT_BLOCK(machine.run({}), {"CHK0052I: ===> Database Server (osserver.exe) not installed."});
 
   machine.file("drive_c/ostore/bin/osserver.exe", "");
-  run = machine.run({});
-  EXPECT_BLOCK(run, {"CHK0051I: ===> Database Server found, checks started.",
-                     "CHK0011R: Variable TMP is not set.",
-                     "CHK0080A: Registry does not contain an entry for OSServer Log File."});
+  EXPECT_BLOCK(machine.run({}),
+               {"CHK0051I: ===> Database Server found, checks started.",
+                "CHK0011R: Variable TMP is not set.",
+                "CHK0080A: Registry does not contain an entry for OSServer Log File."});
 
   machine.unsetEnv("OS_ROOTDIR").env("TMP", "c:\\Temp");
-  run = machine.run({});
-  EXPECT_BLOCK(run, {"CHK0051I: ===> Database Server found, checks started.",
-                     "CHK0011R: Variable OS_ROOTDIR is not set.",
-                     "CHK0009A: The TMP directory c:\\Temp does not exist.",
-                     "CHK0080A: Registry does not contain an entry for OSServer Log File."});
+  EXPECT_BLOCK(machine.run({}),
+               {"CHK0051I: ===> Database Server found, checks started.",
+                "CHK0011R: Variable OS_ROOTDIR is not set.",
+                "CHK0009A: The TMP directory c:\\Temp does not exist.",
+                "CHK0080A: Registry does not contain an entry for OSServer Log File."});
 }

@@ -29,13 +29,13 @@ TEST(Profile, CurrentDirectoryWinsAndEveryFurtherProfileIsReported) {
       .file("drive_c/work/zorpzcfg.prf", "")
       .env("PATH", "c:\\A;c:\\b;C:\\WORK;c:\\work\\")
       .workingDirectory("drive_c/work");
-  RunResult run = machine.run({"-d", "-v", "ZOR_LANG"});
   EXPECT_BLOCK(
-      run, {"CHK0050I: ===> Setup checks.", "CHK0056I: Writing log file c:\\work\\zorivt.log.",
-            "CHK0075A: More than one Corvanta profile found: c:\\corvanta\\zorpzcfg.prf.",
-            "CHK--DBG: PATH = 'c:\\corvanta;c:\\a;c:\\b;c:\\work;c:\\work\\'",
-            "CHK0075A: More than one Corvanta profile found: c:\\a\\zorpzcfg.prf.",
-            "CHK0075A: More than one Corvanta profile found: c:\\b\\zorpzcfg.prf.", UsedInWork});
+      machine.run({"-d", "-v", "ZOR_LANG"}),
+      {"CHK0050I: ===> Setup checks.", "CHK0056I: Writing log file c:\\work\\zorivt.log.",
+       "CHK0075A: More than one Corvanta profile found: c:\\corvanta\\zorpzcfg.prf.",
+       "CHK--DBG: PATH = 'c:\\corvanta;c:\\a;c:\\b;c:\\work;c:\\work\\'",
+       "CHK0075A: More than one Corvanta profile found: c:\\a\\zorpzcfg.prf.",
+       "CHK0075A: More than one Corvanta profile found: c:\\b\\zorpzcfg.prf.", UsedInWork});
 }
 
 // No profile anywhere: CHK0062R with the bare name, then the search list. A

@@ -64,10 +64,10 @@ TEST(QuorLinkChecks, Protocols) {
   RunResult run = machine.env("ZOR_PROTOCOL", "tci,loc").run({});
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_BLOCK(run, {ServerHeader, VersionCheckOff, TcpProtocol, WinSock, localHostLine()});
-  run = machine.env("ZOR_PROTOCOL", "SNA").run({});
   EXPECT_BLOCK(
-      run, {ServerHeader, VersionCheckOff,
-            "CHK0207R: Quorlink protocol APPC not supported under Windows NT.", NoValidProtocol});
+      machine.env("ZOR_PROTOCOL", "SNA").run({}),
+      {ServerHeader, VersionCheckOff,
+       "CHK0207R: Quorlink protocol APPC not supported under Windows NT.", NoValidProtocol});
 }
 
 // The tuning switches are shown as YES or NO: ZOR_TP_KEEP and
@@ -76,23 +76,22 @@ TEST(QuorLinkChecks, Protocols) {
 TEST(QuorLinkChecks, SwitchesAreShownAsYesOrNo) {
   TestMachine machine;
   machine.file("drive_c/zorpisrv.exe", "").env("ZOR_PROTOCOL", "LOC");
-  RunResult run = machine.env("ZOR_TP_KEEP", "yes")
-                      .env("ZOR_TP_AUTO_RECONN", "No")
-                      .env("ZOR_VERSION_CHECK", "YES")
-                      .env("ZOR_TP_MULTIHOME_PROTOCOL", "YES")
-                      .env("ZOR_TIMEOUT", "30")
-                      .run({});
   EXPECT_BLOCK(
-      run,
+      machine.env("ZOR_TP_KEEP", "yes")
+          .env("ZOR_TP_AUTO_RECONN", "No")
+          .env("ZOR_VERSION_CHECK", "YES")
+          .env("ZOR_TP_MULTIHOME_PROTOCOL", "YES")
+          .env("ZOR_TIMEOUT", "30")
+          .run({}),
       {ServerHeader, "CHK0013I: Variable ZOR_TIMEOUT = 30.", "CHK0013I: Variable ZOR_TP_KEEP = NO.",
        "CHK0013I: Variable ZOR_TP_AUTO_RECONN = No.", "CHK0013I: Variable ZOR_VERSION_CHECK = YES.",
        "CHK0013I: Variable ZOR_TP_MULTIHOME_PROTOCOL = YES."});
-  run = machine.env("ZOR_TP_KEEP", "YES").env("ZOR_TP_AUTO_RECONN", "0").run({});
   EXPECT_BLOCK(
-      run, {ServerHeader, "CHK0013I: Variable ZOR_TIMEOUT = 30.",
-            "CHK0013I: Variable ZOR_TP_KEEP = YES.", "CHK0013I: Variable ZOR_TP_AUTO_RECONN = YES.",
-            "CHK0013I: Variable ZOR_VERSION_CHECK = YES.",
-            "CHK0013I: Variable ZOR_TP_MULTIHOME_PROTOCOL = YES."});
+      machine.env("ZOR_TP_KEEP", "YES").env("ZOR_TP_AUTO_RECONN", "0").run({}),
+      {ServerHeader, "CHK0013I: Variable ZOR_TIMEOUT = 30.",
+       "CHK0013I: Variable ZOR_TP_KEEP = YES.", "CHK0013I: Variable ZOR_TP_AUTO_RECONN = YES.",
+       "CHK0013I: Variable ZOR_VERSION_CHECK = YES.",
+       "CHK0013I: Variable ZOR_TP_MULTIHOME_PROTOCOL = YES."});
 }
 
 // Without the QuorLink server, the first server entry of a client finds no
@@ -119,11 +118,10 @@ TEST(QuorLinkChecks, LocalEntriesNeedTheAddressLocal) {
   TestMachine machine;
   machine.file("drive_c/zorpisrv.exe", "").file("drive_c/zorbssrt.exe", "");
   const char* const Header = "CHK0051I: ===> R/T Client found, checks started.";
-  RunResult run = machine.run({});
-  EXPECT_BLOCK(run, {Header, "CHK0201I: ==> Checking server LOCAL (LOCAL)."});
-  run = machine.env("ZOR_RUNTIME_SERVER", "ZORDB,ZORSRV,local,LOC").run({});
-  EXPECT_BLOCK(run, {Header, "CHK0201I: ==> Checking server local (LOCAL).",
-                     "CHK0209R: Server protocol 'LOC' requires address 'LOCAL'."});
+  EXPECT_BLOCK(machine.run({}), {Header, "CHK0201I: ==> Checking server LOCAL (LOCAL)."});
+  EXPECT_BLOCK(machine.env("ZOR_RUNTIME_SERVER", "ZORDB,ZORSRV,local,LOC").run({}),
+               {Header, "CHK0201I: ==> Checking server local (LOCAL).",
+                "CHK0209R: Server protocol 'LOC' requires address 'LOCAL'."});
 }
 
 // A bundle server reached over TCP/IP while QuorLink loads only LOC: the
@@ -136,9 +134,8 @@ TEST(QuorLinkChecks, ServerProtocolNotLoadedIsCheckedAnyway) {
       .file("drive_c/zorbobcl.exe", "")
       .env("ZOR_PROTOCOL", "LOC")
       .env("ZOR_BUNDLE_SERVER", "ZORBUN,127.0.0.1,TCI");
-  RunResult run = machine.run({});
   EXPECT_BLOCK(
-      run,
+      machine.run({}),
       std::vector<std::string>{
           "CHK0051I: ===> Bundle Client found, checks started.",
           "CHK0208R: Server protocol TCI not loaded by Quorlink; checking anyway.", TcpProtocol,
@@ -156,11 +153,11 @@ TEST(QuorLinkChecks, AvailabilityTestReportsAServerThatIsNotRunning) {
       .file("drive_c/zorbobcl.exe", "")
       .env("ZOR_PROTOCOL", "TCI")
       .env("ZOR_BUNDLE_SERVER", "ZORBUN,quorhost,TCI");
-  RunResult run = machine.run({"-t"});
-  EXPECT_BLOCK(run, std::vector<std::string>{"CHK0051I: ===> Bundle Client found, checks started.",
-                                             "CHK0201I: ==> Checking server quorhost (TCP/IP)."} +
-                        hostCheck("quorhost", "quorhost", "127.0.0.9") +
-                        std::vector<std::string>{"CHK0320A: Quorlink is not running at quorhost."});
+  EXPECT_BLOCK(machine.run({"-t"}),
+               std::vector<std::string>{"CHK0051I: ===> Bundle Client found, checks started.",
+                                        "CHK0201I: ==> Checking server quorhost (TCP/IP)."} +
+                   hostCheck("quorhost", "quorhost", "127.0.0.9") +
+                   std::vector<std::string>{"CHK0320A: Quorlink is not running at quorhost."});
 }
 
 // OS_NETWORK: TCP/IP validates ZOR_HOST, NetBIOS is noted and ends the
@@ -180,28 +177,28 @@ TEST(QuorLinkChecks, ObjectStoreNetworkLibraries) {
   const char* const Local = "CHK0216I: The database server is local.";
   const char* const NetBios = "CHK--TBD: ODI: check o4netbio";
 
-  RunResult run = machine.env("OS_NETWORK", "o4nettcp,o4netbio").run({});
-  EXPECT_BLOCK(run, Header + DatabasePath + std::vector<std::string>{Local, WinSock, NetBios});
-  run = machine.env("OS_NETWORK", "o4netbio,o4nettcp").run({});
-  EXPECT_BLOCK(run, Header + DatabasePath +
-                        std::vector<std::string>{
-                            Local, NetBios,
-                            "CHK--ATT: OS_NETWORK maybe has the wrong value (order) for ''"});
-  run = machine.env("OS_NETWORK", "o4netsm, o4netxyz").env("ZOR_HOST", "quorhost").run({});
+  EXPECT_BLOCK(machine.env("OS_NETWORK", "o4nettcp,o4netbio").run({}),
+               Header + DatabasePath + std::vector<std::string>{Local, WinSock, NetBios});
+  EXPECT_BLOCK(
+      machine.env("OS_NETWORK", "o4netbio,o4nettcp").run({}),
+      Header + DatabasePath +
+          std::vector<std::string>{
+              Local, NetBios, "CHK--ATT: OS_NETWORK maybe has the wrong value (order) for ''"});
   const std::vector<std::string> RemotePath{"CHK0011R: Variable UNIX.UID is not set.",
                                             "CHK0011R: Variable UNIX.GID is not set."};
-  EXPECT_BLOCK(run, Header + RemotePath +
-                        std::vector<std::string>{
-                            "CHK0217I: The database server is on host quorhost.",
-                            "CHK0220R: The OS_NETWORK variable must not contain blanks.",
-                            "CHK0210A: Unknown ObjectStore protocol specified: o4netxyz."});
-  run = machine.env("OS_NETWORK", "o4nettcp").env("ZOR_HOST", "nohost").run({});
-  EXPECT_BLOCK(run, Header + RemotePath +
-                        std::vector<std::string>{
-                            "CHK0217I: The database server is on host nohost.", WinSock,
-                            "CHK0002R: System call failed: gethostbyname() returned 11001.",
-                            "CHK0304R: Server host 'nohost' not found.",
-                            "CHK0221R: 'nohost' is not a valid TCP/IP address."});
+  EXPECT_BLOCK(
+      machine.env("OS_NETWORK", "o4netsm, o4netxyz").env("ZOR_HOST", "quorhost").run({}),
+      Header + RemotePath +
+          std::vector<std::string>{"CHK0217I: The database server is on host quorhost.",
+                                   "CHK0220R: The OS_NETWORK variable must not contain blanks.",
+                                   "CHK0210A: Unknown ObjectStore protocol specified: o4netxyz."});
+  EXPECT_BLOCK(
+      machine.env("OS_NETWORK", "o4nettcp").env("ZOR_HOST", "nohost").run({}),
+      Header + RemotePath +
+          std::vector<std::string>{"CHK0217I: The database server is on host nohost.", WinSock,
+                                   "CHK0002R: System call failed: gethostbyname() returned 11001.",
+                                   "CHK0304R: Server host 'nohost' not found.",
+                                   "CHK0221R: 'nohost' is not a valid TCP/IP address."});
 }
 
 // -u runs only the QuorLink server's update, not the R/T server's check:
