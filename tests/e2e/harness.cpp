@@ -6,8 +6,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -305,17 +303,6 @@ std::string ownAddressUnderWine() {
   }
   ::freeifaddrs(list);
   return found;
-}
-
-std::vector<std::string> enumerationOrder(std::vector<std::string> fileOrder) {
-  if (!windowsBuild()) return fileOrder;
-  auto lower = [](std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-  };
-  std::stable_sort(fileOrder.begin(), fileOrder.end(),
-                   [&](const std::string& a, const std::string& b) { return lower(a) < lower(b); });
-  return fileOrder;
 }
 
 bool slashPathsAreHostPaths() {

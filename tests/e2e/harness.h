@@ -126,11 +126,6 @@ bool resolverReadsTheMachineHostsFile();
 /// IPv4 address that is not a loopback one, or 127.0.0.1 without one.
 std::string ownAddressUnderWine();
 
-/// Value names of one registry key in enumeration order, given in the order
-/// of the registry file: the emulation keeps that order, as Windows keeps
-/// the order of creation; Wine sorts the names ignoring case.
-std::vector<std::string> enumerationOrder(std::vector<std::string> fileOrder);
-
 /// Wine takes a path that starts with "/" for a host path (Z:\...), where
 /// Windows and the emulation take it for a rooted path on the current drive.
 bool slashPathsAreHostPaths();

@@ -1,8 +1,8 @@
-// The emulated machine's built-in Winsock 1.1: the behaviour a Winsock
-// caller relies on, reached the way the checker reaches it (LoadLibraryA and
-// GetProcAddress), against the machine's configuration files. Its sockets
-// are the probe tests' part (tcp_checks and ping), through the checker.
-
+// The emulated machine's built-in Winsock 1.1, reached the way the checker
+// reaches it (LoadLibraryA and GetProcAddress), where the probe tests
+// (tcp_checks, ping) do not reach it through the checker: calls before
+// WSAStartup, service aliases, hosts file lines that are not IPv4, and the
+// address texts inet_addr takes.
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 
@@ -34,11 +34,6 @@ class BuiltinWinsock : public net_test::ProbeTest {
     return reinterpret_cast<Fn>(address);
   }
   int lastError() { return procedure<winsock::WsaGetLastErrorFn>("WSAGetLastError")(); }
-  void start() {
-    winsock::WsaData data;
-    ASSERT_EQ(procedure<winsock::WsaStartupFn>("WSAStartup")(0x0101, &data), 0);
-    started_ = true;
-  }
 
   platform::ModuleHandle module_ = nullptr;
   bool started_ = false;
@@ -46,49 +41,34 @@ class BuiltinWinsock : public net_test::ProbeTest {
 
 }  // namespace
 
-TEST_F(BuiltinWinsock, CallsFailUntilStartedAndStartUpDescribesTheLayer) {
-  EXPECT_EQ(procedure<winsock::GetHostByNameFn>("gethostbyname")("localhost"), nullptr);
-  EXPECT_EQ(lastError(), winsock::WsaNotInitialised);
-  EXPECT_EQ(procedure<winsock::SocketFn>("socket")(2, 1, 0), winsock::InvalidSocket);
+TEST_F(BuiltinWinsock, NamesComeFromTheMachinesFilesOnceStarted) {
+  auto byName = procedure<winsock::GetHostByNameFn>("gethostbyname");
+  auto getservbyname = procedure<winsock::GetServByNameFn>("getservbyname");
+  EXPECT_EQ(byName("localhost"), nullptr);
   EXPECT_EQ(lastError(), winsock::WsaNotInitialised);
   EXPECT_EQ(platform::procedureAddress(module_, "WSAStartupEx"), nullptr);
-
   winsock::WsaData data;
   ASSERT_EQ(procedure<winsock::WsaStartupFn>("WSAStartup")(0x0101, &data), 0);
   started_ = true;
   EXPECT_EQ(data.wVersion, 0x0101);
-  EXPECT_STREQ(data.szDescription, "Zorivt Winsock 1.1 emulation over BSD sockets");
   EXPECT_STREQ(data.szSystemStatus, "Running");
-}
 
-TEST_F(BuiltinWinsock, ServicesComeFromTheMachinesServicesFile) {
-  start();
-  net_test::ProbeTest::etcFile("services",
-                               "# services\r\nQuorLinkStart 5010/udp\r\n"
-                               "QuorLinkAttach\t5011/tcp  qlattach  # the attach port\r\n");
-  auto getservbyname = procedure<winsock::GetServByNameFn>("getservbyname");
-  winsock::ServEnt* entry = getservbyname("qlattach", "tcp");
-  ASSERT_NE(entry, nullptr);
-  EXPECT_STREQ(entry->s_name, "QuorLinkAttach");
-  EXPECT_STREQ(entry->s_proto, "tcp");
-  EXPECT_STREQ(entry->s_aliases[0], "qlattach");
-  EXPECT_EQ(ntohs(static_cast<std::uint16_t>(entry->s_port)), 5011);
+  etcFile("services", "QuorLinkStart 5010/udp\r\nQuorLinkAttach\t5011/tcp  qlattach  # port\r\n");
+  winsock::ServEnt* service = getservbyname("qlattach", "tcp");
+  ASSERT_NE(service, nullptr);
+  EXPECT_STREQ(service->s_name, "QuorLinkAttach");
+  EXPECT_STREQ(service->s_aliases[0], "qlattach");
+  EXPECT_EQ(ntohs(static_cast<std::uint16_t>(service->s_port)), 5011);
   EXPECT_EQ(getservbyname("QuorLinkStart", "tcp"), nullptr);
   EXPECT_EQ(lastError(), winsock::WsaNoData);
-  EXPECT_EQ(getservbyname("quorlinkattach", "tcp"), nullptr);
-}
 
-TEST_F(BuiltinWinsock, HostsFileAnswersBeforeTheResolver) {
-  start();
   faults("resolver hosts-only\n");
   etcFile("hosts", "::1 ip6-localhost\n127.0.0.9 QuorHost qh # server\n127.0.0.9 second\n");
-  auto byName = procedure<winsock::GetHostByNameFn>("gethostbyname");
-  winsock::HostEnt* entry = byName("QH");
-  ASSERT_NE(entry, nullptr);
-  EXPECT_STREQ(entry->h_name, "QuorHost");
-  EXPECT_EQ(entry->h_length, 4);
-  EXPECT_EQ(std::memcmp(entry->h_addr_list[0], "\x7f\x00\x00\x09", 4), 0);
-  EXPECT_EQ(entry->h_addr_list[1], nullptr);
+  winsock::HostEnt* host = byName("QH");
+  ASSERT_NE(host, nullptr);
+  EXPECT_STREQ(host->h_name, "QuorHost");
+  EXPECT_EQ(std::memcmp(host->h_addr_list[0], "\x7f\x00\x00\x09", 4), 0);
+  EXPECT_EQ(host->h_addr_list[1], nullptr);
   EXPECT_EQ(byName("ip6-localhost"), nullptr);
   EXPECT_EQ(lastError(), winsock::WsaHostNotFound);
 }
