@@ -1,5 +1,5 @@
 // Library binding on the emulated machine: the Windows search order, the
-// loader's progress line and messages, reference counting, and how the
+// loader's progress line and messages, and how the
 // socket library's faults stop the network probes.
 
 #include <gtest/gtest.h>
