@@ -206,8 +206,8 @@ TEST(QuorLinkChecks, ObjectStoreNetworkLibraries) {
 // checked through the socket layer: a TCP/IP directory that does not exist,
 // or one without a services file, fails the update (exit 2). Version 2.3
 // needs neither service: the update reports the one it finds, even at a
-// wrong number, and leaves the file byte for byte as it was; the console shows nothing but the
-// loader's progress line and its blanking.
+// wrong number, adds none, and leaves the file byte for byte as it was; the console shows nothing
+// but the loader's progress line and its blanking.
 TEST(QuorLinkChecks, UpdateModeRunsOnlyTheQuorLinkUpdate) {
   TestMachine machine;
   machine.file("drive_c/zorpisrv.exe", "").file("drive_c/zorpesrv.exe", "");
@@ -230,12 +230,12 @@ TEST(QuorLinkChecks, UpdateModeRunsOnlyTheQuorLinkUpdate) {
                      "CHK0008R: The TCP/IP services file '" + e2e::windowsDirectory() +
                          "\\system32\\drivers\\etc\\services' does not exist."});
 
-  const std::string services = "# services\r\nQuorLinkAttach 6000/tcp # moved\r\n\r\n";
+  const std::string services = "# services\r\nQuorLinkStart 6000/tcp # moved\r\n\r\n";
   run = machine.file(EtcDirectory + "services", services).run({"-u"});
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_BLOCK(run, {UpdateBlock, WinSock,
-                     "CHK0307R: TCP port QuorLinkAttach found at wrong number 6000 (should be "
-                     "5011)."});
+                     "CHK0307R: TCP port QuorLinkStart found at wrong number 6000 (should be "
+                     "5010)."});
   EXPECT_OUT(run, {"Loading library wsock32.dll...\r" + std::string(49, ' ') + "\r"});
   EXPECT_EQ(machine.read(EtcDirectory + "services"), services);
 }

@@ -68,6 +68,7 @@ TEST(PathFiles, TestFilesIgnoringCaseAndResolveRelativePaths) {
   EXPECT_EQ(absolutePath("c:\\a\\b\\..\\c"), Str("c:\\a\\c"));
   EXPECT_EQ(absolutePath("c:\\a\\.."), Str("c:\\"));
   EXPECT_EQ(absolutePath("c:\\a..b\\c"), Str("c:\\a..b\\c"));
+  EXPECT_EQ(absolutePath("c:\\a\\..b\\..\\c.."), Str("c:\\a\\c.."));
   EXPECT_EQ(absolutePath("C:\\Dir\\"), Str("c:\\dir\\"));
 }
 

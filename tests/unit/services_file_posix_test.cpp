@@ -92,6 +92,19 @@ TEST_F(ServicesUpdate, AnUncreatableTemporaryFileLeavesTheFileAlone) {
                                "CHK0006R: Cannot open file 'c:\\missing\\services' for reading."}));
 }
 
+TEST_F(ServicesUpdate, AFailedWriteIsCaughtBeforeTheReplacement) {
+  const std::string content = "QuorLinkAttach 5011/tcp\n";
+  etcFile("services", content);
+  // The temporary file's place leads to a device that is always full.
+  std::filesystem::create_symlink("/dev/full", machine.host(Services + ".tmp"));
+  EXPECT_EQ(update(219), 1);
+  EXPECT_EQ(machine.readFile(Services), content);
+  EXPECT_FALSE(tempFileExists());
+  EXPECT_EQ(logLines(), (Lines{net_test::Version, "CHK0306R: TCP port QuorLinkStart not found.",
+                               "CHK0007R: Cannot open file '" + TempPath + "' for writing.",
+                               "CHK0308I: TCP port QuorLinkAttach found at number 5011."}));
+}
+
 TEST_F(ServicesUpdate, AFailedReplacementKeepsTheOldFile) {
   const std::string content = "QuorLinkAttach 5011/tcp\n";
   etcFile("services", content);
