@@ -16,15 +16,6 @@ using Bytes = std::vector<unsigned char>;
 const std::uint32_t Target = 0x0100007F;  // 127.0.0.1 in network byte order
 const std::uint32_t Other = 0x0200007F;   // 127.0.0.2
 
-Bytes ipHeader(std::uint32_t source, std::uint32_t destination) {
-  Bytes header(20, 0);
-  header[0] = 0x45;
-  header[9] = 1;  // ICMP
-  std::memcpy(&header[12], &source, 4);
-  std::memcpy(&header[16], &destination, 4);
-  return header;
-}
-
 Bytes request() {
   unsigned char buffer[PingBufferSize];
   buildEchoRequest(buffer);
@@ -55,10 +46,15 @@ Bytes errorAbout(unsigned char type, unsigned char code, const Bytes& quotedData
   return withChecksum(icmp);
 }
 
+/// An IPv4 datagram from `source` to the target that carries `icmp`.
 Bytes datagram(std::uint32_t source, const Bytes& icmp) {
-  Bytes result = ipHeader(source, Target);
-  result.resize(result.size() + icmp.size());
-  std::copy(icmp.begin(), icmp.end(), result.end() - static_cast<std::ptrdiff_t>(icmp.size()));
+  Bytes result(20, 0);
+  result[0] = 0x45;
+  result[9] = 1;  // ICMP
+  std::memcpy(&result[12], &source, 4);
+  std::memcpy(&result[16], &Target, 4);
+  result.resize(20 + icmp.size());
+  std::copy(icmp.begin(), icmp.end(), result.begin() + 20);
   return result;
 }
 
