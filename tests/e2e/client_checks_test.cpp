@@ -25,7 +25,7 @@ void prepareClients(TestMachine& machine) {
 // short ends the list with CHK0212R naming its fields, the complete entries
 // before it checked; empty pieces are skipped: a trailing comma ends the list
 // quietly, and two commas in a row let the following fields move up.
-TEST(ClientChecks, RuntimeServerSpecification) {
+TEST(ClientChecks, RuntimeServerEntries) {
   TestMachine machine;
   prepareClients(machine);
   for (auto [value, lines] : std::vector<std::pair<const char*, std::vector<std::string>>>{

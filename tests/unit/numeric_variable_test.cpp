@@ -7,8 +7,8 @@
 
 // A value is numeric when its atol number is non-zero or it is all zeros;
 // the check shows the number, or the value that is not numeric, and
-// returns 0 for everything that is not a number. An unset variable, reported
-// (UNIX.GID) or not (OS_AS_SIZE), is the end-to-end checks' part.
+// returns 0 for everything that is not a number. The end-to-end checks show
+// an unset variable reported (UNIX.GID) or not (OS_AS_SIZE).
 TEST(NumericVariable, ValuesAreReadLikeAtol) {
   TestMachine machine;
   struct Case {

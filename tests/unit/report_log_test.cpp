@@ -1,6 +1,6 @@
-// The report log's hand-over of text: which threshold shows what on the
-// console and what the log file keeps are the end-to-end command-line
-// tests' part.
+// The report log's hand-over of text. Which threshold shows what on the
+// console, and what the log file keeps, the end-to-end command-line tests
+// pin line by line.
 #include "driver/report_log.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The services file update of option -u on the emulated machine: what the
 // file gains for version 2.1, what it keeps byte for byte, and that a
-// failure to write or replace it leaves the old file in place. Version 2.3,
-// a missing directory or file are the end-to-end tests' part, and a failure
-// of each file operation in turn the fault injection test's.
+// failure to write or replace it leaves the old file in place. The
+// end-to-end tests run version 2.3 and a missing directory or file, and the
+// fault injection test fails each file operation in turn.
 
 #include <gtest/gtest.h>
 #include <sys/mount.h>
