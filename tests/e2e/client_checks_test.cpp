@@ -20,34 +20,23 @@ void prepareClients(TestMachine& machine) {
 
 }  // namespace
 
-// Keys differing only in letter case are duplicates; the duplicate entry is
-// still checked.
-TEST(ClientChecks, RuntimeServerKeysAreComparedInUpperCase) {
+// Runtime server entries have four fields. Keys differing only in letter
+// case are duplicates, and the duplicate entry is still checked; an entry cut
+// short ends the list with CHK0212R naming its fields, the complete entries
+// before it checked; empty pieces are skipped: a trailing comma ends the list
+// quietly, and two commas in a row let the following fields move up.
+TEST(ClientChecks, RuntimeServerEntries) {
   TestMachine machine;
   prepareClients(machine);
-  RunResult run = machine.env("ZOR_RUNTIME_SERVER", "a,s1,LOCAL,LOC,A,s2,LOCAL,LOC").run({});
-  EXPECT_BLOCK(run, {RuntimeClient, LocalServer, "CHK0222A: Duplicate key A in ZOR_RUNTIME_SERVER.",
-                     LocalServer});
-}
-
-// An entry cut short ends the list with CHK0212R naming its fields; the
-// complete entries before it are checked.
-TEST(ClientChecks, IncompleteRuntimeServerEntryEndsTheList) {
-  TestMachine machine;
-  prepareClients(machine);
-  RunResult run = machine.env("ZOR_RUNTIME_SERVER", "K1,S1,LOCAL,LOC,K2,S2,LOCAL").run({});
-  EXPECT_BLOCK(run, {RuntimeClient, LocalServer,
-                     "CHK0212R: Incomplete Runtime server specification: K2,S2,LOCAL,."});
-}
-
-// Empty pieces are skipped: a trailing comma ends the list quietly, and
-// two commas in a row let the following fields move up.
-TEST(ClientChecks, EmptyPiecesOfTheRuntimeServerListAreSkipped) {
-  TestMachine machine;
-  prepareClients(machine);
-  for (const char* value : {"K1,S1,LOCAL,LOC,", "K1,,S1,LOCAL,LOC"}) {
-    RunResult run = machine.env("ZOR_RUNTIME_SERVER", value).run({});
-    EXPECT_BLOCK(run, {RuntimeClient, LocalServer});
+  for (auto [value, lines] : std::vector<std::pair<const char*, std::vector<std::string>>>{
+           {"a,s1,LOCAL,LOC,A,s2,LOCAL,LOC",
+            {LocalServer, "CHK0222A: Duplicate key A in ZOR_RUNTIME_SERVER.", LocalServer}},
+           {"K1,S1,LOCAL,LOC,K2,S2,LOCAL",
+            {LocalServer, "CHK0212R: Incomplete Runtime server specification: K2,S2,LOCAL,."}},
+           {"K1,S1,LOCAL,LOC,", {LocalServer}},
+           {"K1,,S1,LOCAL,LOC", {LocalServer}}}) {
+    lines.insert(lines.begin(), RuntimeClient);
+    EXPECT_BLOCK(machine.env("ZOR_RUNTIME_SERVER", value).run({}), lines);
   }
 }
 
@@ -56,10 +45,9 @@ TEST(ClientChecks, EmptyPiecesOfTheRuntimeServerListAreSkipped) {
 TEST(ClientChecks, BundleServerSpecification) {
   TestMachine machine;
   prepareClients(machine);
-  RunResult run = machine.env("ZOR_BUNDLE_SERVER", "B1,LOCAL,LOC,B2").run({});
   EXPECT_BLOCK(
-      run, {BundleClient, LocalServer, "CHK0213R: Incomplete Bundle server specification: B2,,."});
-  run = machine.unsetEnv("ZOR_BUNDLE_SERVER").run({});
-  EXPECT_BLOCK(run,
+      machine.env("ZOR_BUNDLE_SERVER", "B1,LOCAL,LOC,B2").run({}),
+      {BundleClient, LocalServer, "CHK0213R: Incomplete Bundle server specification: B2,,."});
+  EXPECT_BLOCK(machine.unsetEnv("ZOR_BUNDLE_SERVER").run({}),
                {BundleClient, "CHK0215R: No Bundle server specification found in the profile."});
 }

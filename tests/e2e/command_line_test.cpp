@@ -1,13 +1,17 @@
-// The command line: usage errors, option effects and the start and closing
-// lines of a run.
+// The command line: usage errors, the display threshold of the console and
+// the start and closing lines of a run. How each option is read is the
+// option scanner's unit test.
 #include "harness.h"
 
 using e2e::RunResult;
 using e2e::TestMachine;
+using Lines = std::vector<std::string>;
 
 namespace {
 
-const std::vector<std::string> UsageText = {
+const char* const Closing = "CHK0999I: Configuration-checking utility ended.";
+
+const Lines UsageText = {
     "Usage: zorivt [-option [argument] ... ]",
     "",
     "       The following options are valid:",
@@ -31,14 +35,8 @@ const std::vector<std::string> UsageText = {
 TEST(CommandLine, BadCommandLinesPrintTheUsageAndLeaveTheLogAlone) {
   TestMachine machine;
   machine.file("drive_c/zorivt.log", "an earlier run\n");
-  for (std::vector<std::string> args : {std::vector<std::string>{"-x"},
-                                        {"/?"},
-                                        {"-f"},
-                                        {"--", "x"},
-                                        {"word"},
-                                        {"-2999"},
-                                        {"/"},
-                                        {"-i", "-v"}}) {
+  for (const Lines& args :
+       {Lines{"-x"}, {"/?"}, {"-f"}, {"--", "x"}, {"word"}, {"-2999"}, {"/"}, {"-i", "-v"}}) {
     RunResult run = machine.run(args);
     EXPECT_EQ(run.exitStatus, 1) << run.command;
     EXPECT_ERR(run, UsageText);
@@ -47,60 +45,62 @@ TEST(CommandLine, BadCommandLinesPrintTheUsageAndLeaveTheLogAlone) {
   }
 }
 
-// Without arguments the full check runs at the default threshold: the start
-// lines name version 2.30 and the absolute lower-case log path, every
-// component of the table gets its block, and the closing line ends the log.
-TEST(CommandLine, NoArgumentsRunsTheFullCheck) {
+// Without arguments the full check runs: the start lines name version 2.30
+// and the absolute lower-case log path (an earlier, longer log is replaced),
+// every component gets its block and the closing line ends the log. The
+// console shows attention, error and always-shown lines and the separators;
+// -e leaves out the attention lines ("-ie" is -e, the later option winning);
+// -i shows all but debug lines, which -d adds to the console and the log.
+TEST(CommandLine, TheThresholdChoosesTheConsoleLinesAndTheLogKeepsAll) {
   TestMachine machine;
-  machine.workingDirectory("drive_c/Prod/Run");
-  RunResult run = machine.run({});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_LOG(run, e2e::emptyMachineLog("c:\\prod\\run"));
-  EXPECT_ERR(run, {});
-}
-
-// "-2" builds the version from "2" and the argument's leading digits; a
-// two-digit result is taken as tenths ("-23" is 2.30).
-TEST(CommandLine, VersionOptionTakesTheLeadingDigitsOfItsArgument) {
-  TestMachine machine;
-  for (auto [args, version] :
-       {std::pair<std::vector<std::string>, const char*>{{"-2", "31"}, "2.31"},
-        {{"-23"}, "2.30"}}) {
-    args.insert(args.end(), {"-v", "ZOR_LANG"});
+  machine.workingDirectory("drive_c/Prod/Run")
+      .file("drive_c/Prod/Run/zorivt.log", std::string(5000, 'x') + "\n");
+  const Lines log = e2e::emptyMachineLog("c:\\prod\\run");
+  const Lines debugLog = e2e::emptyMachineLog("c:\\prod\\run", true);
+  const Lines errors = {"CHK0000I*",
+                        "CHK0001I: Performing Corvanta V2.30 checks.",
+                        "",
+                        "CHK0050I: ===> Setup checks.",
+                        "CHK0056I: Writing log file c:\\prod\\run\\zorivt.log.",
+                        "CHK0062R: Corvanta profile zorpzcfg.prf not found.",
+                        "",
+                        "CHK0050I: ===> General checks.",
+                        "CHK0011R: Variable ZOR_FILES is not set.",
+                        "",
+                        Closing};
+  Lines attention = errors;
+  attention.insert(attention.begin() + 5,
+                   {"CHK0080A: Registry does not contain an entry for Corvanta.",
+                    "CHK0061A: Assuming current directory c:\\prod\\run as product path."});
+  for (const auto& [args, console] : std::vector<std::pair<Lines, Lines>>{{{}, attention},
+                                                                          {{"-e"}, errors},
+                                                                          {{"-ie"}, errors},
+                                                                          {{"-i"}, log},
+                                                                          {{"-d"}, debugLog}}) {
     RunResult run = machine.run(args);
     EXPECT_EQ(run.exitStatus, 0) << run.command;
-    std::vector<std::string> expected = e2e::startLines("c:\\zorivt.log", version);
-    for (const char* line : {"CHK0080A: Registry does not contain an entry for Corvanta.",
-                             "CHK0061A: Assuming current directory c:\\ as product path.",
-                             "CHK0062R: Corvanta profile zorpzcfg.prf not found.", "",
-                             "CHK0104I: Variable ZOR_LANG is 'EU' (Corvanta default).", "",
-                             "CHK0999I: Configuration-checking utility ended."}) {
-      expected.push_back(line);
-    }
-    EXPECT_LOG(run, expected);
+    EXPECT_OUT(run, console);
+    EXPECT_LOG(run, args == Lines{"-d"} ? debugLog : log);
+    EXPECT_ERR(run, {});
   }
 }
 
-// "-f" appends ".prf" to a name without extension and keeps any other name.
-TEST(CommandLine, ProfileOptionAppendsPrfOnlyWithoutExtension) {
+// Under -u the console shows none of the start lines nor any separator
+// line; the log has the run, without debug lines even with -d.
+TEST(CommandLine, UpdateModeShowsNothingOfTheStartLines) {
   TestMachine machine;
-  machine.file("drive_c/myprof.prf", "ZOR_USERID = prf\n")
-      .file("drive_c/myprof.cfg", "ZOR_USERID = cfg\n");
-  RunResult run = machine.run({"-f", "myprof", "-v", "ZOR_USERID"});
-  EXPECT_BLOCK(run, e2e::setupBlock("c:\\", {"CHK0063I: Corvanta profile used: c:\\myprof.prf."}));
-  EXPECT_BLOCK(run, {"CHK0103I: Variable ZOR_USERID is 'prf' (set in the profile)."});
-  run = machine.run({"-f", "myprof.cfg", "-v", "ZOR_USERID"});
-  EXPECT_BLOCK(run, e2e::setupBlock("c:\\", {"CHK0063I: Corvanta profile used: c:\\myprof.cfg."}));
-  EXPECT_BLOCK(run, {"CHK0103I: Variable ZOR_USERID is 'cfg' (set in the profile)."});
-}
-
-// "--" ends the options without a complaint; the options before it apply.
-TEST(CommandLine, DoubleDashEndsTheOptionsSilently) {
-  TestMachine machine;
-  RunResult run = machine.run({"-v", "ZOR_LANG", "--"});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_ERR(run, {});
-  EXPECT_BLOCK(run, {"CHK0104I: Variable ZOR_LANG is 'EU' (Corvanta default)."});
+  for (const Lines& args : {Lines{"-u"}, Lines{"-u", "-d"}}) {
+    RunResult run = machine.run(args);
+    EXPECT_EQ(run.exitStatus, 0) << run.command;
+    EXPECT_OUT(run, {});
+    Lines log = e2e::startLines("c:\\zorivt.log");
+    log.insert(log.end(),
+               {"CHK0080A: Registry does not contain an entry for Corvanta.",
+                "CHK0061A: Assuming current directory c:\\ as product path.",
+                "CHK0062R: Corvanta profile zorpzcfg.prf not found.", "",
+                "CHK0052I: ===> QuorLink Server (zorpisrv.exe) not installed.", "", Closing});
+    EXPECT_LOG(run, log);
+  }
 }
 
 // A log file that cannot be created (a directory holds its name) is
@@ -110,10 +110,10 @@ TEST(CommandLine, UncreatableLogIsReportedAndTheRunGoesOn) {
   machine.directory("drive_c/zorivt.log");
   RunResult run = machine.run({"-e"});
   EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_OUT(run, {"CHK0000I*", "CHK0001I: Performing Corvanta V2.30 checks.", "",
-                   "CHK0050I: ===> Setup checks.",
-                   "CHK0007R: Cannot open file 'c:\\zorivt.log' for writing.",
-                   "CHK0062R: Corvanta profile zorpzcfg.prf not found.", "",
-                   "CHK0050I: ===> General checks.", "CHK0011R: Variable ZOR_FILES is not set.", "",
-                   "CHK0999I: Configuration-checking utility ended."});
+  EXPECT_OUT(
+      run,
+      {"CHK0000I*", "CHK0001I: Performing Corvanta V2.30 checks.", "",
+       "CHK0050I: ===> Setup checks.", "CHK0007R: Cannot open file 'c:\\zorivt.log' for writing.",
+       "CHK0062R: Corvanta profile zorpzcfg.prf not found.", "", "CHK0050I: ===> General checks.",
+       "CHK0011R: Variable ZOR_FILES is not set.", "", Closing});
 }

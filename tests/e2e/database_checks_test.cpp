@@ -4,6 +4,7 @@
 
 using e2e::RunResult;
 using e2e::TestMachine;
+using Lines = std::vector<std::string>;
 
 namespace {
 
@@ -24,85 +25,62 @@ void prepareBundleServer(TestMachine& machine) {
 
 // An absolute path is "/..." or a drive, colon and backslash; in the drive
 // form no letter may be upper case, the drive letter included. A UNIX-style
-// path asks for UNIX.UID and UNIX.GID.
-TEST(DatabaseChecks, DatabasePathMustBeAbsoluteAndLowerCase) {
+// path asks for UNIX.UID and UNIX.GID. The schema file is looked for only
+// when ZOR_HOST is empty (a local database). A path of 80 characters is
+// allowed, one of 81 is too long; an unset ZOR_DB_PATH is reported.
+TEST(DatabaseChecks, DatabasePathAndSchema) {
   TestMachine machine;
   prepareBundleServer(machine);
-  machine.file("drive_c/u/db/zordb.adb", "");
-  RunResult run = machine.env("ZOR_DB_PATH", "c:\\data").run({});
-  EXPECT_BLOCK(run, {Header, Local});
-  run = machine.env("ZOR_DB_PATH", "C:\\data").run({});
-  EXPECT_BLOCK(run, {Header, "CHK0084R: ZOR_DB_PATH must not contain uppercase letters.", Local});
-  run = machine.env("ZOR_DB_PATH", "data\\db").run({});
-  EXPECT_BLOCK(run, {Header, "CHK0085R: ZOR_DB_PATH must be an absolute directory name.",
-                     "CHK0009A: The Database directory data\\db does not exist.", Local});
-  run = machine.env("ZOR_DB_PATH", "/u/db").env("UNIX.UID", "100").run({});
-  std::vector<std::string> unixPath{Header, "CHK0013I: Variable UNIX.UID = 100.",
-                                    "CHK0011R: Variable UNIX.GID is not set.", Local};
+  machine.file("drive_c/u/db/zordb.adb", "").directory("drive_c/empty");
+  EXPECT_BLOCK(machine.env("ZOR_DB_PATH", "c:\\data").run({}), {Header, Local});
+  EXPECT_BLOCK(machine.env("ZOR_DB_PATH", "C:\\data").run({}),
+               {Header, "CHK0084R: ZOR_DB_PATH must not contain uppercase letters.", Local});
+  EXPECT_BLOCK(machine.env("ZOR_DB_PATH", "data\\db").run({}),
+               {Header, "CHK0085R: ZOR_DB_PATH must be an absolute directory name.",
+                "CHK0009A: The Database directory data\\db does not exist.", Local});
+  EXPECT_BLOCK(machine.env("ZOR_DB_PATH", "c:\\empty").run({}),
+               {Header, "CHK0008R: The Schema file 'c:\\empty\\zordb.adb' does not exist.", Local});
+  RunResult run = machine.env("ZOR_DB_PATH", "/u/db").env("UNIX.UID", "100").run({});
+  Lines unixPath{Header, "CHK0013I: Variable UNIX.UID = 100.",
+                 "CHK0011R: Variable UNIX.GID is not set.", Local};
   if (e2e::slashPathsAreHostPaths()) {
     unixPath.insert(unixPath.begin() + 1, "CHK0009A: The Database directory /u/db does not exist.");
   }
   EXPECT_BLOCK(run, unixPath);
-}
 
-// A path of 80 characters is allowed, one of 81 is too long.
-TEST(DatabaseChecks, DatabasePathOfMoreThan80CharactersIsTooLong) {
-  TestMachine machine;
-  prepareBundleServer(machine);
-  machine.env("ZOR_HOST", "dbhost");
-  RunResult run = machine.env("ZOR_DB_PATH", "c:\\" + std::string(77, 'd')).run({});
-  EXPECT_BLOCK(run, {Header, Remote});
-  run = machine.env("ZOR_DB_PATH", "c:\\" + std::string(78, 'd')).run({});
-  EXPECT_BLOCK(run, {Header, "CHK0092R: ZOR_DB_PATH is too long (81 characters).", Remote});
-}
-
-// The schema file is looked for only when ZOR_HOST is empty (a local
-// database); an unset ZOR_DB_PATH is reported and skips the check.
-TEST(DatabaseChecks, SchemaIsCheckedOnlyForALocalDatabase) {
-  TestMachine machine;
-  prepareBundleServer(machine);
-  machine.directory("drive_c/empty");
-  RunResult run = machine.env("ZOR_DB_PATH", "c:\\empty").run({});
-  EXPECT_BLOCK(run,
-               {Header, "CHK0008R: The Schema file 'c:\\empty\\zordb.adb' does not exist.", Local});
-  run = machine.env("ZOR_HOST", "dbhost").run({});
-  EXPECT_BLOCK(run, {Header, Remote});
-  run = machine.unsetEnv("ZOR_DB_PATH").run({});
-  EXPECT_BLOCK(run, {Header, "CHK0011R: Variable ZOR_DB_PATH is not set.", Remote});
+  machine.unsetEnv("UNIX.UID").env("ZOR_HOST", "dbhost");
+  EXPECT_BLOCK(machine.env("ZOR_DB_PATH", "c:\\" + std::string(77, 'd')).run({}), {Header, Remote});
+  EXPECT_BLOCK(machine.env("ZOR_DB_PATH", "c:\\" + std::string(78, 'd')).run({}),
+               {Header, "CHK0092R: ZOR_DB_PATH is too long (81 characters).", Remote});
+  EXPECT_BLOCK(machine.unsetEnv("ZOR_DB_PATH").run({}),
+               {Header, "CHK0011R: Variable ZOR_DB_PATH is not set.", Remote});
 }
 
 // ObjectStore's client variables come from the environment: OS_ROOTDIR must
 // be set, the sizes must be numeric, and OS_RELOPT_THRESH must be the text
-// "0" exactly.
-TEST(DatabaseChecks, ObjectStoreClientVariables) {
+// "0" exactly. The database-client check runs once: its messages are in the
+// first block that needs it (the R/T Server's), not in the Bundle Server's
+// after it.
+TEST(DatabaseChecks, ObjectStoreClientVariablesInTheFirstBlockOnly) {
   TestMachine machine;
   prepareBundleServer(machine);
-  machine.unsetEnv("OS_ROOTDIR")
+  machine.file("drive_c/zorpesrv.exe", "")
+      .unsetEnv("OS_ROOTDIR")
       .unsetEnv("OS_RELOPT_THRESH")
       .env("ZOR_DB_PATH", "c:\\data")
       .env("OS_CACHE_SIZE", "big")
       .env("OS_AS_SIZE", "64");
+  const char* const RuntimeServer = "CHK0051I: ===> R/T Server found, checks started.";
   RunResult run = machine.run({});
-  EXPECT_BLOCK(run, {Header, "CHK0011R: Variable OS_ROOTDIR is not set.",
+  EXPECT_BLOCK(run, {RuntimeServer, "CHK0011R: Variable OS_ROOTDIR is not set.",
                      "CHK0012R: Variable OS_CACHE_SIZE is not numeric (big).",
                      "CHK0013I: Variable OS_AS_SIZE = 64.",
                      "CHK0081A: OS_RELOPT_THRESH should be set to 0.", Local});
-  run = machine.env("OS_ROOTDIR", "c:\\ostore").env("OS_RELOPT_THRESH", "00").run({});
-  EXPECT_BLOCK(run, {Header, "CHK0012R: Variable OS_CACHE_SIZE is not numeric (big).",
-                     "CHK0013I: Variable OS_AS_SIZE = 64.",
-                     "CHK0081A: OS_RELOPT_THRESH should be set to 0.", Local});
-}
-
-// The database-client check runs once: its messages are in the first block
-// that needs it (the R/T Server's), not in the Bundle Server's after it.
-TEST(DatabaseChecks, ClientMessagesAppearOnlyInTheFirstBlock) {
-  TestMachine machine;
-  prepareBundleServer(machine);
-  machine.file("drive_c/zorpesrv.exe", "");
-  RunResult run = machine.run({});
-  EXPECT_BLOCK(run, {"CHK0051I: ===> R/T Server found, checks started.",
-                     "CHK0011R: Variable ZOR_DB_PATH is not set.", Local});
   EXPECT_BLOCK(run, {Header});
+  EXPECT_BLOCK(machine.env("OS_ROOTDIR", "c:\\ostore").env("OS_RELOPT_THRESH", "00").run({}),
+               {RuntimeServer, "CHK0012R: Variable OS_CACHE_SIZE is not numeric (big).",
+                "CHK0013I: Variable OS_AS_SIZE = 64.",
+                "CHK0081A: OS_RELOPT_THRESH should be set to 0.", Local});
 }
 
 // The ObjectStore registry key names the server's log file; a missing file
@@ -118,8 +96,7 @@ TEST(DatabaseChecks, ServerLogFileAndParametersFromTheRegistry) {
           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Object Design Inc.\\ObjectStore.4.0\\Server]\n"
           "\"Log File\"=\"c:\\\\ostore\\\\server.log\"\n"
           "\"Port\"=\"5000\"\n");
-  RunResult run = machine.run({});
-  EXPECT_BLOCK(run,
+  EXPECT_BLOCK(machine.run({}),
                {"CHK0051I: ===> Database Server found, checks started.",
                 "CHK0079A: OSServer log file c:\\ostore\\server.log not found, osserver -con -i?",
                 "CHK0076I: ObjectStore server parameters:", "CHK0078I:   Port: 5000",

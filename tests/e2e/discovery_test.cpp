@@ -4,24 +4,12 @@
 
 using e2e::RunResult;
 using e2e::TestMachine;
-
-namespace {
-
-const char* const ProductKey = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.3]\n";
-
-/// The setup block of a run in c:\work whose product directory is
-/// c:\corvanta, where the profile lies.
-std::vector<std::string> setupInProductDirectory() {
-  return {"CHK0050I: ===> Setup checks.", "CHK0056I: Writing log file c:\\work\\zorivt.log.",
-          "CHK0063I: Corvanta profile used: c:\\corvanta\\zorpzcfg.prf."};
-}
-
-}  // namespace
+using Lines = std::vector<std::string>;
 
 // Versions below 2.3 are refused after the start lines: no activity runs and
 // the run ends with status 1 after the closing line. "-2x" has no digits and
-// gives version 0.2.
-TEST(Discovery, VersionBelow23IsRefused) {
+// gives version 0.2; "-2 31" is above 2.3 and accepted.
+TEST(Discovery, VersionsBelow23AreRefused) {
   TestMachine machine;
   machine.file("drive_c/zorbxcli.exe", "");
   for (auto [option, version, refused] :
@@ -30,77 +18,38 @@ TEST(Discovery, VersionBelow23IsRefused) {
         {"-2x", "0.20", "V0.2"}}) {
     RunResult run = machine.run({option});
     EXPECT_EQ(run.exitStatus, 1) << run.command;
-    std::vector<std::string> expected = e2e::startLines("c:\\zorivt.log", version);
-    expected.push_back(std::string("CHK0058R: There is no Corvanta ") + refused +
-                       " for Windows NT.");
-    expected.push_back("");
-    expected.push_back("CHK0999I: Configuration-checking utility ended.");
+    Lines expected = e2e::startLines("c:\\zorivt.log", version);
+    expected.insert(expected.end(),
+                    {std::string("CHK0058R: There is no Corvanta ") + refused + " for Windows NT.",
+                     "", "CHK0999I: Configuration-checking utility ended."});
     EXPECT_LOG(run, expected);
   }
-}
-
-// Without a registry entry the current directory, in lower case, is the
-// product path.
-TEST(Discovery, MissingRegistryEntryFallsBackToTheCurrentDirectory) {
-  TestMachine machine;
-  machine.workingDirectory("drive_c/Work").file("drive_c/Work/zorpzcfg.prf", "");
-  RunResult run = machine.run({"-v", "ZOR_LANG"});
+  RunResult run = machine.run({"-2", "31", "-v", "ZOR_LANG"});
   EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_BLOCK(run, e2e::setupBlock("c:\\work", {"CHK0063I: Corvanta profile used: "
-                                                 "c:\\work\\zorpzcfg.prf."}));
+  EXPECT_BLOCK(run, {"CHK0001I: Performing Corvanta V2.31 checks."});
 }
 
-// The registry's directory, written in capitals, is the product path in
-// lower case: the profile is found there.
-TEST(Discovery, RegistryDirectoryIsTheLowerCaseProductPath) {
+// The registry's directory, in any letter case and with or without a final
+// backslash, is the product path in lower case, where the profile is found;
+// one without its bin folder is reported and the current directory is taken
+// instead.
+TEST(Discovery, RegistryDirectoryWithItsBinIsTheProductPath) {
   TestMachine machine;
-  machine.registry(std::string(ProductKey) + "\"Directory\"=\"C:\\\\CORVANTA\"\n")
-      .directory("drive_c/corvanta/bin")
-      .file("drive_c/corvanta/zorpzcfg.prf", "")
-      .workingDirectory("drive_c/work");
-  RunResult run = machine.run({"-v", "ZOR_LANG"});
-  EXPECT_BLOCK(run, setupInProductDirectory());
-}
-
-// A directory ending in a backslash still finds its bin folder.
-TEST(Discovery, DirectoryEndingInABackslashFindsItsBin) {
-  TestMachine machine;
-  machine.registry(std::string(ProductKey) + "\"Directory\"=\"c:\\\\corvanta\\\\\"\n")
-      .directory("drive_c/corvanta/bin")
-      .file("drive_c/corvanta/zorpzcfg.prf", "")
-      .workingDirectory("drive_c/work");
-  RunResult run = machine.run({"-v", "ZOR_LANG"});
-  EXPECT_BLOCK(run, setupInProductDirectory());
-}
-
-// A registry directory without its bin folder is reported and the current
-// directory is taken instead.
-TEST(Discovery, DirectoryWithoutBinFallsBackToTheCurrentDirectory) {
-  TestMachine machine;
-  machine.registry(std::string(ProductKey) + "\"Directory\"=\"C:\\\\Corvanta\"\n")
-      .file("drive_c/corvanta/zorpzcfg.prf", "")
-      .workingDirectory("drive_c/work");
-  RunResult run = machine.run({"-v", "ZOR_LANG"});
-  EXPECT_BLOCK(run,
-               {"CHK0050I: ===> Setup checks.", "CHK0056I: Writing log file c:\\work\\zorivt.log.",
-                "CHK0009A: The Corvanta directory c:\\corvanta\\bin does not exist.",
-                "CHK0061A: Assuming current directory c:\\work as product path.",
-                "CHK0062R: Corvanta profile zorpzcfg.prf not found."});
-}
-
-// The registry file as `reg export` writes it, version 5.00 in UTF-16LE with
-// a byte-order mark and CR LF line ends, names the product directory too.
-TEST(Discovery, UnicodeRegistryExportIsRead) {
-  TestMachine machine;
-  std::string text = "Windows Registry Editor Version 5.00\r\n\r\n" + std::string(ProductKey);
-  text.insert(text.size() - 1, "\r");
-  text += "\"Directory\"=\"c:\\\\corvanta\"\r\n";
-  std::string bytes = "\xFF\xFE";
-  for (char c : text) bytes += std::string{c, '\0'};
-  machine.file("registry.reg", bytes)
-      .directory("drive_c/corvanta/bin")
-      .file("drive_c/corvanta/zorpzcfg.prf", "")
-      .workingDirectory("drive_c/work");
-  RunResult run = machine.run({"-v", "ZOR_LANG"});
-  EXPECT_BLOCK(run, setupInProductDirectory());
+  machine.file("drive_c/corvanta/zorpzcfg.prf", "").workingDirectory("drive_c/work");
+  const Lines setup = {"CHK0050I: ===> Setup checks.",
+                       "CHK0056I: Writing log file c:\\work\\zorivt.log."};
+  Lines found = setup;
+  found.push_back("CHK0063I: Corvanta profile used: c:\\corvanta\\zorpzcfg.prf.");
+  Lines noBin = setup;
+  noBin.insert(noBin.end(), {"CHK0009A: The Corvanta directory c:\\corvanta\\bin does not exist.",
+                             "CHK0061A: Assuming current directory c:\\work as product path.",
+                             "CHK0062R: Corvanta profile zorpzcfg.prf not found."});
+  for (auto [directory, expected] : {std::pair<const char*, Lines>{"C:\\\\Corvanta", noBin},
+                                     {"C:\\\\CORVANTA", found},
+                                     {"c:\\\\corvanta\\\\", found}}) {
+    if (expected == found) machine.directory("drive_c/corvanta/bin");
+    machine.registry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.3]\n\"Directory\"=\"" +
+                     std::string(directory) + "\"\n");
+    EXPECT_BLOCK(machine.run({"-v", "ZOR_LANG"}), expected);
+  }
 }

@@ -2,20 +2,33 @@
 // the file directory and the trace settings.
 #include "harness.h"
 
-using e2e::RunResult;
 using e2e::TestMachine;
+using Lines = std::vector<std::string>;
 
 namespace {
 
 const char* const Header = "CHK0050I: ===> General checks.";
-const char* const System = "CHK0055I: The operating system is Windows NT 4.00.";
 const char* const FilesNotSet = "CHK0011R: Variable ZOR_FILES is not set.";
 const char* const TracingOff = "CHK0083I: Tracing is disabled (0, 0, 0).";
+const char* const NoVersion = "CHK0080A: Registry does not contain an entry for Corvanta Version.";
+
+/// The general block: the header, the system line (of NT 4.0 unless given),
+/// then `lines`.
+Lines general(const Lines& lines,
+              const std::string& system = "CHK0055I: The operating system is Windows NT 4.00.") {
+  Lines block{Header, system};
+  block.insert(block.end(), lines.begin(), lines.end());
+  return block;
+}
 
 }  // namespace
 
 // The version and, under -d, every value of the product key "2.3" in
-// descending index order, each as "name: value".
+// descending index order, each as "name: value" (the names are in the order
+// of their letters, Wine's order of enumeration). A product key without the
+// version value, or without the subkey "2.3", reports the missing version;
+// without the subkey nothing is listed. Without the NT key, the Windows
+// 95/98 key gives the system's version.
 TEST(GeneralChecks, RegistryVersionAndEntriesAreShown) {
   TestMachine machine;
   machine
@@ -23,67 +36,30 @@ TEST(GeneralChecks, RegistryVersionAndEntriesAreShown) {
           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion]\n"
           "\"CurrentVersion\"=\"5.0\"\n\n"
           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.3]\n"
+          "\"Build\"=\"B017\"\n"
           "\"Directory\"=\"c:\\\\corvanta\"\n"
-          "\"Version\"=\"2.3.0\"\n"
-          "\"Build\"=\"B017\"\n")
+          "\"Version\"=\"2.3.0\"\n")
       .directory("drive_c/corvanta/bin");
-  RunResult run = machine.run({"-d"});
-  std::vector<std::string> block{Header, "CHK0055I: The operating system is Windows NT 5.00.",
-                                 "CHK0090I: Corvanta version read from Registry: 2.3.0.",
-                                 "CHK--DBG: Corvanta Registry entries:"};
-  const std::vector<std::string> entries =
-      e2e::enumerationOrder({"Directory: c:\\corvanta", "Version: 2.3.0", "Build: B017"});
-  for (auto it = entries.rbegin(); it != entries.rend(); ++it)
-    block.push_back("CHK--DBG:   " + *it);
-  block.insert(block.end(), {FilesNotSet, TracingOff});
-  EXPECT_BLOCK(run, block);
-}
+  EXPECT_BLOCK(machine.run({"-d"}),
+               general({"CHK0090I: Corvanta version read from Registry: 2.3.0.",
+                        "CHK--DBG: Corvanta Registry entries:", "CHK--DBG:   Version: 2.3.0",
+                        "CHK--DBG:   Directory: c:\\corvanta", "CHK--DBG:   Build: B017",
+                        FilesNotSet, TracingOff},
+                       "CHK0055I: The operating system is Windows NT 5.00."));
 
-// Without the NT key, the Windows 95/98 key gives the version.
-TEST(GeneralChecks, Windows98VersionComesFromItsOwnKey) {
-  TestMachine machine;
-  machine.registry(
-      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]\n"
-      "\"VersionNumber\"=\"4.10.1998\"\n");
-  RunResult run = machine.run({});
-  EXPECT_BLOCK(run, {Header, "CHK0055I: The operating system is Windows 95 4.10.", FilesNotSet,
-                     TracingOff});
-}
-
-// A product key without the version value, or without the subkey "2.3",
-// reports the missing version; without the subkey nothing is listed.
-TEST(GeneralChecks, MissingRegistryVersionIsReported) {
-  TestMachine machine;
   machine.registry(
       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.3]\n"
       "\"Directory\"=\"c:\\\\corvanta\"\n");
-  RunResult run = machine.run({"-d"});
-  EXPECT_BLOCK(
-      run, {Header, System, "CHK0080A: Registry does not contain an entry for Corvanta Version.",
-            "CHK--DBG: Corvanta Registry entries:", "CHK--DBG:   Directory: c:\\corvanta",
-            FilesNotSet, TracingOff});
-
+  EXPECT_BLOCK(machine.run({"-d"}),
+               general({NoVersion, "CHK--DBG: Corvanta Registry entries:",
+                        "CHK--DBG:   Directory: c:\\corvanta", FilesNotSet, TracingOff}));
   machine.registry(
       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.2]\n"
-      "\"Version\"=\"2.2.0\"\n");
-  run = machine.run({"-d"});
-  EXPECT_BLOCK(
-      run, {Header, System, "CHK0080A: Registry does not contain an entry for Corvanta Version.",
-            FilesNotSet, TracingOff});
-}
-
-// ZOR_FILES is reported when unset or not a directory, as written, and
-// passes silently when it names a directory.
-TEST(GeneralChecks, FileDirectoryMustExist) {
-  TestMachine machine;
-  machine.directory("drive_c/files");
-  RunResult run = machine.run({});
-  EXPECT_BLOCK(run, {Header, System, FilesNotSet, TracingOff});
-  run = machine.env("ZOR_FILES", "C:\\NoFiles").run({});
-  EXPECT_BLOCK(run, {Header, System,
-                     "CHK0009A: The ZOR_FILES directory C:\\NoFiles does not exist.", TracingOff});
-  run = machine.env("ZOR_FILES", "C:\\Files\\").run({});
-  EXPECT_BLOCK(run, {Header, System, TracingOff});
+      "\"Version\"=\"2.2.0\"\n\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]\n"
+      "\"VersionNumber\"=\"4.10.1998\"\n");
+  EXPECT_BLOCK(machine.run({"-d"}), general({NoVersion, FilesNotSet, TracingOff},
+                                            "CHK0055I: The operating system is Windows 95 4.10."));
 }
 
 // Tracing needs three non-zero parts in ZOR_TRACE_CRITERIA; missing and
@@ -98,29 +74,29 @@ TEST(GeneralChecks, TracingNeedsThreeNonZeroCriteria) {
            {"4,,5,6", "CHK0082I: Tracing is enabled (4, 5, 6), file c:\\files\\zorpktrc.log."},
            {"2,-1,3", "CHK0082I: Tracing is enabled (2, -1, 3), file c:\\files\\zorpktrc.log."},
        }) {
-    RunResult run = machine.env("ZOR_TRACE_CRITERIA", criteria).run({});
-    EXPECT_BLOCK(run, {Header, System, line});
+    EXPECT_BLOCK(machine.env("ZOR_TRACE_CRITERIA", criteria).run({}), general({line}));
   }
 }
 
-// A trace file named without a directory lies in the ZOR_FILES directory
-// when that exists, else it is shown as named; one with a backslash, or with
-// a drive of its own, is shown unchanged.
+// ZOR_FILES must name a directory (in any letter case, with or without a
+// final backslash); one that does not exist is reported as written. A trace
+// file named without a directory lies in the ZOR_FILES directory when that
+// exists, else it is shown as named; one with a backslash, or with a drive
+// of its own, is shown unchanged.
 TEST(GeneralChecks, TraceFileLiesInTheFileDirectory) {
   TestMachine machine;
   machine.directory("drive_c/files").env("ZOR_TRACE_CRITERIA", "1,1,1");
-  RunResult run = machine.env("ZOR_FILES", "C:\\Files").env("ZOR_TRACE_FILE", "My.Log").run({});
-  EXPECT_BLOCK(run,
-               {Header, System, "CHK0082I: Tracing is enabled (1, 1, 1), file c:\\files\\my.log."});
-  run = machine.env("ZOR_TRACE_FILE", "D:\\Logs\\Trace.LOG").run({});
-  EXPECT_BLOCK(
-      run, {Header, System, "CHK0082I: Tracing is enabled (1, 1, 1), file D:\\Logs\\Trace.LOG."});
-  run = machine.env("ZOR_TRACE_FILE", "d:Trace.log").run({});
-  EXPECT_BLOCK(run, {Header, System, "CHK0082I: Tracing is enabled (1, 1, 1), file d:Trace.log."});
-  run = machine.unsetEnv("ZOR_TRACE_FILE").env("ZOR_FILES", "c:\\nofiles").run({});
-  EXPECT_BLOCK(run,
-               {Header, System, "CHK0009A: The ZOR_FILES directory c:\\nofiles does not exist.",
-                "CHK0082I: Tracing is enabled (1, 1, 1), file zorpktrc.log."});
+  const std::string enabled = "CHK0082I: Tracing is enabled (1, 1, 1), file ";
+  machine.env("ZOR_FILES", "C:\\Files\\");
+  EXPECT_BLOCK(machine.env("ZOR_TRACE_FILE", "My.Log").run({}),
+               general({enabled + "c:\\files\\my.log."}));
+  EXPECT_BLOCK(machine.env("ZOR_TRACE_FILE", "D:\\Logs\\Trace.LOG").run({}),
+               general({enabled + "D:\\Logs\\Trace.LOG."}));
+  EXPECT_BLOCK(machine.env("ZOR_TRACE_FILE", "d:Trace.log").run({}),
+               general({enabled + "d:Trace.log."}));
+  EXPECT_BLOCK(machine.unsetEnv("ZOR_TRACE_FILE").env("ZOR_FILES", "C:\\NoFiles").run({}),
+               general({"CHK0009A: The ZOR_FILES directory C:\\NoFiles does not exist.",
+                        enabled + "zorpktrc.log."}));
 }
 
 // While tracing, the detail is shown as written and a non-zero threshold
@@ -130,19 +106,17 @@ TEST(GeneralChecks, ThresholdAndSplitClashOnlyWhileTracing) {
   TestMachine machine;
   machine.env("ZOR_TRACE_CRITERIA", "1,2,3")
       .env("ZOR_TRACE_DETAIL", "Full")
-      .env("ZOR_TRACE_THRESHOLD", "-5")
       .env("ZOR_SPLIT_TRACES", "yes");
-  RunResult run = machine.run({});
-  EXPECT_BLOCK(run, {Header, System, FilesNotSet,
-                     "CHK0082I: Tracing is enabled (1, 2, 3), file zorpktrc.log.",
-                     "CHK0013I: Variable ZOR_TRACE_DETAIL = Full.",
-                     "CHK0013I: Variable ZOR_TRACE_THRESHOLD = -5.",
-                     "CHK--ERR: You must not set both ZOR_TRACE_THRESHOLD and ZOR_SPLIT_TRACES"});
-  run = machine.env("ZOR_TRACE_THRESHOLD", "0").run({});
-  EXPECT_BLOCK(run, {Header, System, FilesNotSet,
-                     "CHK0082I: Tracing is enabled (1, 2, 3), file zorpktrc.log.",
-                     "CHK0013I: Variable ZOR_TRACE_DETAIL = Full.",
-                     "CHK0013I: Variable ZOR_TRACE_THRESHOLD = 0."});
-  run = machine.env("ZOR_TRACE_THRESHOLD", "7").env("ZOR_TRACE_CRITERIA", "1,2").run({});
-  EXPECT_BLOCK(run, {Header, System, FilesNotSet, "CHK0083I: Tracing is disabled (1, 2, 0)."});
+  const Lines tracing = {FilesNotSet, "CHK0082I: Tracing is enabled (1, 2, 3), file zorpktrc.log.",
+                         "CHK0013I: Variable ZOR_TRACE_DETAIL = Full."};
+  Lines clash = tracing;
+  clash.insert(clash.end(),
+               {"CHK0013I: Variable ZOR_TRACE_THRESHOLD = -5.",
+                "CHK--ERR: You must not set both ZOR_TRACE_THRESHOLD and ZOR_SPLIT_TRACES"});
+  EXPECT_BLOCK(machine.env("ZOR_TRACE_THRESHOLD", "-5").run({}), general(clash));
+  Lines zero = tracing;
+  zero.push_back("CHK0013I: Variable ZOR_TRACE_THRESHOLD = 0.");
+  EXPECT_BLOCK(machine.env("ZOR_TRACE_THRESHOLD", "0").run({}), general(zero));
+  EXPECT_BLOCK(machine.env("ZOR_TRACE_THRESHOLD", "7").env("ZOR_TRACE_CRITERIA", "1,2").run({}),
+               general({FilesNotSet, "CHK0083I: Tracing is disabled (1, 2, 0)."}));
 }

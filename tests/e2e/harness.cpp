@@ -6,8 +6,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -21,13 +19,6 @@ namespace fs = std::filesystem;
 
 namespace e2e {
 namespace {
-
-std::string readWhole(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
 
 std::string checkerBinary() {
   const char* chosen = std::getenv("ZORIVT_E2E_BINARY");
@@ -99,12 +90,8 @@ TestMachine& TestMachine::registry(const std::string& body) {
   return file("registry.reg", "REGEDIT4\n\n" + body);
 }
 
-TestMachine& TestMachine::faults(const std::string& lines) {
-  return file("faults", lines);
-}
-
 std::string TestMachine::read(const std::string& relative) const {
-  return readWhole(machine_ / relative);
+  return readFile(machine_ / relative);
 }
 
 TestMachine& TestMachine::env(const std::string& name, const std::string& value) {
@@ -134,18 +121,18 @@ RunResult TestMachine::run(const std::vector<std::string>& arguments) const {
   for (const auto& [name, value] : environment_) envp.push_back(name + "=" + value);
   if (windowsBuild()) {
     const fs::path& prefix = wine::currentPrefix();
-    result.command =
-        "cd " + cwd.string() + " && env -i " +
-        quoted(wine::hostEnvironment(prefix, {environment_.begin(), environment_.end()})) +
-        " wine zorivt " + quoted(arguments) + "  (zorivt.exe: " + binary + ")";
+    const wine::Environment environment(environment_.begin(), environment_.end());
+    result.command = "cd " + cwd.string() + " && env -i " +
+                     quoted(wine::hostEnvironment(prefix, environment)) + " wine zorivt " +
+                     quoted(arguments) + "  (zorivt.exe: " + binary + ")";
     wine::MachineLease lease(prefix, machine_, binary);
     if (!lease.error().empty()) {
       ADD_FAILURE() << "cannot lay out the machine in the Wine prefix " << prefix.string() << ": "
                     << lease.error();
       return result;
     }
-    wine::Launch launch{binary, arguments, {environment_.begin(), environment_.end()}, cwd};
-    result.exitStatus = wine::run(prefix, launch, outPath, errPath, RunTimeoutSeconds);
+    result.exitStatus =
+        wine::run(prefix, binary, arguments, environment, cwd, outPath, errPath, RunTimeoutSeconds);
   } else {
     result.command = "cd " + cwd.string() + " && env -i " + quoted(envp) + " " + binary + " " +
                      quoted(arguments);
@@ -154,13 +141,9 @@ RunResult TestMachine::run(const std::vector<std::string>& arguments) const {
     result.exitStatus = runProcess(binary, argv, envp, cwd, outPath, errPath, RunTimeoutSeconds);
   }
   if (result.exitStatus < 0) ADD_FAILURE() << "checker timed out: " << result.command;
-  result.outText = consoleText(readWhole(outPath));
-  result.errText = consoleText(readWhole(errPath));
-  result.out = splitLines(result.outText);
-  result.err = splitLines(result.errText);
-  const fs::path logPath = cwd / "zorivt.log";
-  result.logExists = fs::exists(logPath);
-  if (result.logExists) result.log = splitLines(consoleText(readWhole(logPath)));
+  result.out = splitLines(consoleText(readFile(outPath)));
+  result.err = splitLines(consoleText(readFile(errPath)));
+  result.log = splitLines(consoleText(readFile(cwd / "zorivt.log")));
   return result;
 }
 
@@ -172,16 +155,8 @@ bool windowsBuild() {
 
 std::vector<std::string> splitLines(const std::string& text) {
   std::vector<std::string> lines;
-  std::string line;
-  for (char c : text) {
-    if (c == '\n') {
-      lines.push_back(line);
-      line.clear();
-    } else {
-      line += c;
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
 }
 
@@ -328,17 +303,6 @@ std::string ownAddressUnderWine() {
   }
   ::freeifaddrs(list);
   return found;
-}
-
-std::vector<std::string> enumerationOrder(std::vector<std::string> fileOrder) {
-  if (!windowsBuild()) return fileOrder;
-  auto lower = [](std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-  };
-  std::stable_sort(fileOrder.begin(), fileOrder.end(),
-                   [&](const std::string& a, const std::string& b) { return lower(a) < lower(b); });
-  return fileOrder;
 }
 
 bool slashPathsAreHostPaths() {

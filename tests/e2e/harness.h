@@ -22,12 +22,9 @@ namespace e2e {
 struct RunResult {
   std::string command;  // for failure messages
   int exitStatus = -1;
-  bool logExists = false;
-  std::vector<std::string> log;  // lines of zorivt.log in the working directory
+  std::vector<std::string> log;  // lines of zorivt.log in the working directory (none without)
   std::vector<std::string> out;  // standard output, split at line feeds
   std::vector<std::string> err;  // standard error, split at line feeds
-  std::string outText;
-  std::string errText;
 };
 
 class TestMachine {
@@ -46,7 +43,8 @@ class TestMachine {
   TestMachine& directory(const std::string& relative);
   /// registry.reg: `body` follows a "REGEDIT4" first line.
   TestMachine& registry(const std::string& body);
-  TestMachine& faults(const std::string& lines);
+  /// The emulation's faults file (see docs/emulated-machine.md).
+  TestMachine& faults(const std::string& lines) { return file("faults", lines); }
   std::string read(const std::string& relative) const;
 
   /// Environment of the runs; it starts empty but for ZORIVT_MACHINE.
@@ -127,11 +125,6 @@ bool resolverReadsTheMachineHostsFile();
 /// machine's hosts file does not decide it (under Wine): the host's first
 /// IPv4 address that is not a loopback one, or 127.0.0.1 without one.
 std::string ownAddressUnderWine();
-
-/// Value names of one registry key in enumeration order, given in the order
-/// of the registry file: the emulation keeps that order, as Windows keeps
-/// the order of creation; Wine sorts the names ignoring case.
-std::vector<std::string> enumerationOrder(std::vector<std::string> fileOrder);
 
 /// Wine takes a path that starts with "/" for a host path (Z:\...), where
 /// Windows and the emulation take it for a rooted path on the current drive.

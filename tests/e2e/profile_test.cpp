@@ -1,5 +1,5 @@
-// The product profile: where it is found, and how its lines become
-// variables (seen through -v).
+// The product profile: where it is found, how its lines become variables
+// (seen through -v), and the spelling check of its keys.
 #include "harness.h"
 
 using e2e::RunResult;
@@ -9,20 +9,14 @@ namespace {
 
 const char* const UsedInWork = "CHK0063I: Corvanta profile used: c:\\work\\zorpzcfg.prf.";
 
-/// Runs -v for `names` with `profile` as zorpzcfg.prf in c:\work.
-RunResult showWithProfile(TestMachine& machine, const std::string& profile,
-                          const std::string& names) {
-  machine.workingDirectory("drive_c/work").file("drive_c/work/zorpzcfg.prf", profile);
-  return machine.run({"-v", names});
-}
-
 }  // namespace
 
-// ---- Locating the profile ----
-
-// A profile in the current directory wins over the one in the product
-// directory, which is reported.
-TEST(Profile, CurrentDirectoryWinsOverTheProductDirectory) {
+// A profile in the current directory wins; every further one along the
+// search list (the product directory, then PATH) gets its own CHK0075A, the
+// search list's debug line following only the first. A directory listed
+// again (the current one here), in other letter case or with a final
+// backslash, finds the same profile and draws nothing.
+TEST(Profile, CurrentDirectoryWinsAndEveryFurtherProfileIsReported) {
   TestMachine machine;
   machine
       .registry(
@@ -30,60 +24,24 @@ TEST(Profile, CurrentDirectoryWinsOverTheProductDirectory) {
           "\"Directory\"=\"c:\\\\corvanta\"\n")
       .directory("drive_c/corvanta/bin")
       .file("drive_c/corvanta/zorpzcfg.prf", "")
-      .file("drive_c/work/zorpzcfg.prf", "")
-      .workingDirectory("drive_c/work");
-  RunResult run = machine.run({"-d", "-v", "ZOR_LANG"});
-  EXPECT_BLOCK(run,
-               {"CHK0050I: ===> Setup checks.", "CHK0056I: Writing log file c:\\work\\zorivt.log.",
-                "CHK0075A: More than one Corvanta profile found: c:\\corvanta\\zorpzcfg.prf.",
-                "CHK--DBG: PATH = 'c:\\corvanta'", UsedInWork});
-}
-
-// Every further profile along the search list gets its own CHK0075A; the
-// search list's debug line follows only the first.
-TEST(Profile, EveryFurtherProfileIsReportedAndThePathLineOnce) {
-  TestMachine machine;
-  machine.file("drive_c/a/zorpzcfg.prf", "")
+      .file("drive_c/a/zorpzcfg.prf", "")
       .file("drive_c/b/zorpzcfg.prf", "")
       .file("drive_c/work/zorpzcfg.prf", "")
-      .env("PATH", "c:\\A;c:\\b")
+      .env("PATH", "c:\\A;c:\\b;C:\\WORK;c:\\work\\")
       .workingDirectory("drive_c/work");
-  RunResult run = machine.run({"-d", "-v", "ZOR_LANG"});
-  EXPECT_BLOCK(run, e2e::setupBlock("c:\\work", {"CHK0075A: More than one Corvanta profile found: "
-                                                 "c:\\a\\zorpzcfg.prf.",
-                                                 "CHK--DBG: PATH = 'c:\\work;c:\\a;c:\\b'",
-                                                 "CHK0075A: More than one Corvanta profile found: "
-                                                 "c:\\b\\zorpzcfg.prf.",
-                                                 UsedInWork}));
-}
-
-// The same directory listed again, in other letter case or with a final
-// backslash, is the same profile and draws no CHK0075A.
-TEST(Profile, SameDirectoryTwiceInPathIsOneProfile) {
-  TestMachine machine;
-  machine.file("drive_c/tools/zorpzcfg.prf", "")
-      .env("PATH", "c:\\tools;C:\\TOOLS;c:\\tools\\")
-      .workingDirectory("drive_c/work");
-  RunResult run = machine.run({"-v", "ZOR_LANG"});
-  EXPECT_BLOCK(run, e2e::setupBlock("c:\\work", {"CHK0063I: Corvanta profile used: "
-                                                 "c:\\tools\\zorpzcfg.prf."}));
-}
-
-// A profile named with a directory that does not hold it is reported, and
-// its file name is still searched along the search list.
-TEST(Profile, NamedProfileMissingFromItsDirectoryIsSearchedByName) {
-  TestMachine machine;
-  machine.file("drive_c/work/my.prf", "").workingDirectory("drive_c/work");
-  RunResult run = machine.run({"-f", "c:\\Nowhere\\My", "-v", "ZOR_LANG"});
   EXPECT_BLOCK(
-      run,
-      e2e::setupBlock("c:\\work",
-                      {"CHK0008R: The Corvanta profile file 'c:\\nowhere\\my.prf' does not exist.",
-                       "CHK0063I: Corvanta profile used: c:\\work\\my.prf."}));
+      machine.run({"-d", "-v", "ZOR_LANG"}),
+      {"CHK0050I: ===> Setup checks.", "CHK0056I: Writing log file c:\\work\\zorivt.log.",
+       "CHK0075A: More than one Corvanta profile found: c:\\corvanta\\zorpzcfg.prf.",
+       "CHK--DBG: PATH = 'c:\\corvanta;c:\\a;c:\\b;c:\\work;c:\\work\\'",
+       "CHK0075A: More than one Corvanta profile found: c:\\a\\zorpzcfg.prf.",
+       "CHK0075A: More than one Corvanta profile found: c:\\b\\zorpzcfg.prf.", UsedInWork});
 }
 
-// No profile anywhere: CHK0062R with the bare name, then the search list.
-TEST(Profile, MissingProfileIsReportedWithTheSearchList) {
+// No profile anywhere: CHK0062R with the bare name, then the search list. A
+// profile named with a directory that does not hold it is reported, and its
+// file name is still searched along the search list.
+TEST(Profile, MissingProfilesAreReported) {
   TestMachine machine;
   machine.env("PATH", "c:\\Tools").workingDirectory("drive_c/work");
   RunResult run = machine.run({"-d", "-v", "ZOR_LANG"});
@@ -91,123 +49,106 @@ TEST(Profile, MissingProfileIsReportedWithTheSearchList) {
   EXPECT_BLOCK(run,
                e2e::setupBlock("c:\\work", {"CHK0062R: Corvanta profile zorpzcfg.prf not found.",
                                             "CHK--DBG: PATH = 'c:\\work;c:\\tools'"}));
-}
-
-// ---- Reading the profile ----
-
-// A final backslash continues the line when a blank stands before it or it
-// is the line's only backslash; the pieces are joined unchanged, and an "="
-// in a continuation line is plain text.
-TEST(Profile, BackslashContinuesAfterABlankOrAsTheOnlyBackslash) {
-  TestMachine machine;
-  RunResult run = showWithProfile(machine,
-                                  "ZOR_USERID = x \\\n"
-                                  "y \\\n"
-                                  "z\n"
-                                  "ZOR_PASSWORD = one\\\n"
-                                  "two=2\n",
-                                  "ZOR_USERID;ZOR_PASSWORD");
-  EXPECT_BLOCK(run, e2e::setupBlock("c:\\work", {UsedInWork}));
-  EXPECT_BLOCK(run, {"CHK0103I: Variable ZOR_USERID is 'xy z' (set in the profile).",
-                     "CHK0103I: Variable ZOR_PASSWORD is 'onetwo=2' (set in the profile)."});
-}
-
-// A directory value ending in a backslash (with an earlier backslash and no
-// blank before it) does not continue, nor does a line of a single
-// backslash, which is an invalid line of its own.
-TEST(Profile, DirectoryBackslashAndLoneBackslashDoNotContinue) {
-  TestMachine machine;
-  RunResult run = showWithProfile(machine,
-                                  "ZOR_FILES = c:\\data\\\n"
-                                  "ZOR_USERID = u\n"
-                                  "\\\n"
-                                  "ZOR_PASSWORD = p\n",
-                                  "ZOR_FILES;ZOR_USERID;ZOR_PASSWORD");
+  run = machine.file("drive_c/work/my.prf", "").run({"-f", "c:\\Nowhere\\My", "-v", "ZOR_LANG"});
   EXPECT_BLOCK(
-      run, e2e::setupBlock("c:\\work",
-                           {UsedInWork, "CHK0064A: Invalid line 3 in profile will be ignored."}));
-  EXPECT_BLOCK(run, {"CHK0103I: Variable ZOR_FILES is 'c:\\data\\' (set in the profile).",
-                     "CHK0103I: Variable ZOR_USERID is 'u' (set in the profile).",
-                     "CHK0103I: Variable ZOR_PASSWORD is 'p' (set in the profile)."});
+      run,
+      e2e::setupBlock("c:\\work",
+                      {"CHK0008R: The Corvanta profile file 'c:\\nowhere\\my.prf' does not exist.",
+                       "CHK0063I: Corvanta profile used: c:\\work\\my.prf."}));
 }
 
-// A comment line ends a continued pair, which keeps what it had; the next
-// line starts anew.
-TEST(Profile, CommentEndsAContinuedPair) {
+// How lines become pairs, line by line:
+//  - a final backslash continues the line when a blank stands before it or
+//    it is the line's only backslash; the pieces are joined unchanged, and
+//    an "=" in a continuation line is plain text (lines 2-6);
+//  - a directory value ending in a backslash after an earlier one does not
+//    continue (7), and a line of a single backslash is invalid (8);
+//  - lines without "=" or starting with "=" are invalid (9, 10), reported
+//    with their numbers, comments and empty lines counted;
+//  - a comment ends a continued pair, which keeps what it had (12, 13);
+//  - no blanks are needed around "=", an empty value is set, the last of
+//    two assignments wins, carriage returns are trimmed like blanks, also
+//    ahead of a continuation (14-16, 19-20);
+//  - a non-empty environment value replaces the profile's, still counted
+//    as set in the profile (17); a line longer than 255 characters is read
+//    whole (18); a last line that continues is invalid and its pair lost.
+TEST(Profile, LinesBecomePairs) {
   TestMachine machine;
-  RunResult run = showWithProfile(machine,
-                                  "ZOR_USERID = a \\\n"
-                                  "# a note\n"
-                                  "ZOR_PASSWORD = b\n",
-                                  "ZOR_USERID;ZOR_PASSWORD");
-  EXPECT_BLOCK(run, e2e::setupBlock("c:\\work", {UsedInWork}));
-  EXPECT_BLOCK(run, {"CHK0103I: Variable ZOR_USERID is 'a' (set in the profile).",
-                     "CHK0103I: Variable ZOR_PASSWORD is 'b' (set in the profile)."});
-}
-
-// Lines without "=", lines starting with "=" and a last line that continues
-// are invalid, reported with their line numbers (comments and empty lines
-// counted); the pair of the last line is lost.
-TEST(Profile, InvalidLinesAreReportedWithTheirNumbers) {
-  TestMachine machine;
-  RunResult run = showWithProfile(machine,
-                                  "# settings\n"
-                                  "ZOR_USERID = u\n"
-                                  "no equals sign\n"
-                                  "=orphan\n"
-                                  "\n"
-                                  "ZOR_PASSWORD = p \\\n",
-                                  "ZOR_USERID;ZOR_PASSWORD;=orphan");
+  const std::string value(300, 'v');
+  machine.env("ZOR_LANG", "ENU")
+      .workingDirectory("drive_c/work")
+      .file("drive_c/work/zorpzcfg.prf",
+            "# settings\r\n"
+            "ZOR_USERID = x \\\n"
+            "y \\\n"
+            "z\n"
+            "ZOR_PASSWORD = one\\\n"
+            "two=2\n"
+            "ZOR_FILES = c:\\data\\\n"
+            "\\\n"
+            "no equals sign\n"
+            "=orphan\n"
+            "\n"
+            "ZOR_HOST = a \\\n"
+            "# a note\n"
+            "ZOR_TIMEOUT=first\n"
+            "ZOR_PROTOCOL =\n"
+            "ZOR_TIMEOUT = second\r\n"
+            "ZOR_LANG = DE\n"
+            "ZOR_NOTIF_INT = " +
+                value +
+                "\n"
+                "ZOR_TRACE_FILE = p \\\r\n"
+                "q\r\n"
+                "ZOR_SEGMENT_SIZE = s \\\n");
+  RunResult run =
+      machine.run({"-v",
+                   "ZOR_USERID;ZOR_PASSWORD;ZOR_FILES;ZOR_HOST;ZOR_TIMEOUT;ZOR_PROTOCOL;"
+                   "ZOR_LANG;ZOR_NOTIF_INT;ZOR_TRACE_FILE;ZOR_SEGMENT_SIZE;=orphan"});
   EXPECT_BLOCK(run,
                e2e::setupBlock("c:\\work",
-                               {UsedInWork, "CHK0064A: Invalid line 3 in profile will be ignored.",
-                                "CHK0064A: Invalid line 4 in profile will be ignored.",
-                                "CHK0064A: Invalid line 6 in profile will be ignored."}));
-  EXPECT_BLOCK(run, {"CHK0103I: Variable ZOR_USERID is 'u' (set in the profile).",
-                     "CHK0101I: Variable 'ZOR_PASSWORD' is not set.",
+                               {UsedInWork, "CHK0064A: Invalid line 8 in profile will be ignored.",
+                                "CHK0064A: Invalid line 9 in profile will be ignored.",
+                                "CHK0064A: Invalid line 10 in profile will be ignored.",
+                                "CHK0064A: Invalid line 21 in profile will be ignored."}));
+  EXPECT_BLOCK(run, {"CHK0103I: Variable ZOR_USERID is 'xy z' (set in the profile).",
+                     "CHK0103I: Variable ZOR_PASSWORD is 'onetwo=2' (set in the profile).",
+                     "CHK0103I: Variable ZOR_FILES is 'c:\\data\\' (set in the profile).",
+                     "CHK0103I: Variable ZOR_HOST is 'a' (set in the profile).",
+                     "CHK0103I: Variable ZOR_TIMEOUT is 'second' (set in the profile).",
+                     "CHK0103I: Variable ZOR_PROTOCOL is '' (set in the profile).",
+                     "CHK0103I: Variable ZOR_LANG is 'ENU' (set in the profile).",
+                     "CHK0103I: Variable ZOR_NOTIF_INT is '" + value + "' (set in the profile).",
+                     "CHK0103I: Variable ZOR_TRACE_FILE is 'pq' (set in the profile).",
+                     "CHK0101I: Variable 'ZOR_SEGMENT_SIZE' is not set.",
                      "CHK0101I: Variable '=orphan' is not set."});
 }
 
-// Assignments need no blanks around "="; an empty value is stored as set in
-// the profile; of two assignments the last wins.
-TEST(Profile, ValuesAreStoredAsAssigned) {
+// The spelling check of profile keys: unknown keys draw CHK0074A with the
+// nearest name (and under -d the distance), the earliest in table order on
+// a tie (zor_lang is 7 from several names); a key in small letters does not
+// set the upper-case variable. Known keys, the first and the last row of the
+// table among them, draw nothing.
+TEST(Profile, UnknownKeyIsReportedWithTheNearestName) {
   TestMachine machine;
-  RunResult run = showWithProfile(machine,
-                                  "ZOR_USERID=first\n"
-                                  "ZOR_PASSWORD =\n"
-                                  "ZOR_USERID = second\n",
-                                  "ZOR_USERID;ZOR_PASSWORD");
-  EXPECT_BLOCK(run, {"CHK0103I: Variable ZOR_USERID is 'second' (set in the profile).",
-                     "CHK0103I: Variable ZOR_PASSWORD is '' (set in the profile)."});
-}
-
-// A non-empty environment value replaces the profile's, still counted as
-// set in the profile.
-TEST(Profile, EnvironmentValueReplacesTheProfileValue) {
-  TestMachine machine;
-  machine.env("ZOR_LANG", "ENU");
-  RunResult run = showWithProfile(machine, "ZOR_LANG = DE\n", "ZOR_LANG");
-  EXPECT_BLOCK(run, {"CHK0103I: Variable ZOR_LANG is 'ENU' (set in the profile)."});
-}
-
-// A line longer than 255 characters is read whole, never split in two.
-TEST(Profile, LongLineIsReadWhole) {
-  TestMachine machine;
-  const std::string value(300, 'v');
-  RunResult run = showWithProfile(machine, "ZOR_USERID = " + value + "\nZOR_PASSWORD = p\n",
-                                  "ZOR_USERID;ZOR_PASSWORD");
-  EXPECT_BLOCK(run, e2e::setupBlock("c:\\work", {UsedInWork}));
-  EXPECT_BLOCK(run, {"CHK0103I: Variable ZOR_USERID is '" + value + "' (set in the profile).",
-                     "CHK0103I: Variable ZOR_PASSWORD is 'p' (set in the profile)."});
-}
-
-// Carriage returns before the line feeds are trimmed like any white space,
-// also ahead of a continuation.
-TEST(Profile, CrLfLineEndsAreTrimmed) {
-  TestMachine machine;
-  RunResult run = showWithProfile(machine, "ZOR_USERID = u\r\nZOR_PASSWORD = p \\\r\nq\r\n",
-                                  "ZOR_USERID;ZOR_PASSWORD");
-  EXPECT_BLOCK(run, e2e::setupBlock("c:\\work", {UsedInWork}));
-  EXPECT_BLOCK(run, {"CHK0103I: Variable ZOR_USERID is 'u' (set in the profile).",
-                     "CHK0103I: Variable ZOR_PASSWORD is 'pq' (set in the profile)."});
+  machine.file("drive_c/zorpzcfg.prf",
+               "ZORPF_RESOLVE = 1\n"
+               "zor_lang = DE\n"
+               "ZOR_HOST = dbhost\n"
+               "ZOR_TRACEFILE = t.log\n"
+               "PATH = c:\\bin\n"
+               "ZOR_VERSION_CHECK = YES\n");
+  RunResult run = machine.run({"-d", "-v", "ZOR_LANG;zor_lang"});
+  EXPECT_BLOCK(
+      run,
+      e2e::setupBlock("c:\\", {"CHK0063I: Corvanta profile used: c:\\zorpzcfg.prf.",
+                               "CHK0074A: Variable zor_lang is not known. Correct it to ZOR_HOST.",
+                               "CHK--DBG: wld(zor_lang, ZOR_HOST) = 7",
+                               "CHK0074A: Variable ZOR_TRACEFILE is not known. Correct it to "
+                               "ZOR_TRACE_FILE.",
+                               "CHK--DBG: wld(ZOR_TRACEFILE, ZOR_TRACE_FILE) = 1",
+                               "CHK0074A: Variable PATH is not known. Correct it to ZOR_DB_PATH.",
+                               "CHK--DBG: wld(PATH, ZOR_DB_PATH) = 7"}));
+  EXPECT_BLOCK(run, {"CHK0104I: Variable ZOR_LANG is 'EU' (Corvanta default).",
+                     "CHK0103I: Variable zor_lang is 'DE' (set in the profile)."});
 }

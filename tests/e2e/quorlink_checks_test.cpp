@@ -1,6 +1,7 @@
 // The QuorLink checks: tuning variables, the configured protocols, the
 // server entries of the clients and the ObjectStore network settings, with
-// the TCP/IP checks they lead to on the loopback network.
+// the TCP/IP checks they lead to on the loopback network, and the services
+// update of -u.
 #include "harness.h"
 
 using e2e::RunResult;
@@ -11,6 +12,7 @@ namespace {
 const char* const ServerHeader = "CHK0051I: ===> QuorLink Server found, checks started.";
 const char* const VersionCheckOff = "CHK0013I: Variable ZOR_VERSION_CHECK = NO.";
 const char* const TcpProtocol = "CHK0200I: ==> Checking protocol TCP/IP.";
+const char* const UpdateBlock = "CHK0053I: ===> Configuration updates for QuorLink Server.";
 const char* const NoValidProtocol = "CHK0206R: No valid Quorlink protocol specified.";
 const std::string WinSock = "CHK0301I: WinSocket version: " + e2e::winsockDescription() + ".";
 const std::string EtcDirectory = e2e::windowsDirectoryOnMachine() + "/system32/drivers/etc/";
@@ -38,7 +40,8 @@ std::string localHostLine() {
 std::vector<std::string> hostCheck(const std::string& host, const std::string& name,
                                    const std::string& address) {
   std::vector<std::string> lines;
-  if (name != address) lines.push_back("CHK0305I: Server " + name + " has address " + address + ".");
+  if (name != address)
+    lines.push_back("CHK0305I: Server " + name + " has address " + address + ".");
   lines.push_back(e2e::rawSocketsAllowed()
                       ? "CHK0314I: Ping " + host + " successful."
                       : "CHK0317I: Need root user authority to create a raw socket for ping.");
@@ -53,27 +56,18 @@ std::vector<std::string> operator+(std::vector<std::string> a, const std::vector
 }  // namespace
 
 // tci,loc sets both protocols; TCP/IP gets its protocol check (local host,
-// services) and no CHK0206R follows.
-TEST(QuorLinkChecks, TcpIpAndLocalProtocols) {
+// services) and no CHK0206R follows. SNA is not supported on this platform
+// and XYZ is no protocol name: either way no valid protocol remains.
+TEST(QuorLinkChecks, Protocols) {
   TestMachine machine;
-  withLoopbackHosts(machine).file("drive_c/zorpisrv.exe", "").env("ZOR_PROTOCOL", "tci,loc");
-  RunResult run = machine.run({});
+  withLoopbackHosts(machine).file("drive_c/zorpisrv.exe", "");
+  RunResult run = machine.env("ZOR_PROTOCOL", "tci,loc").run({});
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_BLOCK(run, {ServerHeader, VersionCheckOff, TcpProtocol, WinSock, localHostLine()});
-}
-
-// SNA is not supported on this platform and TCP is no protocol name: either
-// way no valid protocol remains.
-TEST(QuorLinkChecks, UnsupportedAndInvalidProtocols) {
-  TestMachine machine;
-  machine.file("drive_c/zorpisrv.exe", "");
-  RunResult run = machine.env("ZOR_PROTOCOL", "SNA").run({});
-  EXPECT_BLOCK(run, {ServerHeader, VersionCheckOff,
-                     "CHK0207R: Quorlink protocol APPC not supported under Windows NT.",
-                     NoValidProtocol});
-  run = machine.env("ZOR_PROTOCOL", "TCP").run({});
-  EXPECT_BLOCK(run, {ServerHeader, VersionCheckOff,
-                     "CHK0205A: Invalid Quorlink protocol specified: TCP.", NoValidProtocol});
+  EXPECT_BLOCK(
+      machine.env("ZOR_PROTOCOL", "SNA").run({}),
+      {ServerHeader, VersionCheckOff,
+       "CHK0207R: Quorlink protocol APPC not supported under Windows NT.", NoValidProtocol});
 }
 
 // The tuning switches are shown as YES or NO: ZOR_TP_KEEP and
@@ -82,23 +76,22 @@ TEST(QuorLinkChecks, UnsupportedAndInvalidProtocols) {
 TEST(QuorLinkChecks, SwitchesAreShownAsYesOrNo) {
   TestMachine machine;
   machine.file("drive_c/zorpisrv.exe", "").env("ZOR_PROTOCOL", "LOC");
-  RunResult run = machine.env("ZOR_TP_KEEP", "yes")
-                      .env("ZOR_TP_AUTO_RECONN", "No")
-                      .env("ZOR_VERSION_CHECK", "YES")
-                      .env("ZOR_TP_MULTIHOME_PROTOCOL", "YES")
-                      .env("ZOR_TIMEOUT", "30")
-                      .run({});
-  EXPECT_BLOCK(run, {ServerHeader, "CHK0013I: Variable ZOR_TIMEOUT = 30.",
-                     "CHK0013I: Variable ZOR_TP_KEEP = NO.",
-                     "CHK0013I: Variable ZOR_TP_AUTO_RECONN = No.",
-                     "CHK0013I: Variable ZOR_VERSION_CHECK = YES.",
-                     "CHK0013I: Variable ZOR_TP_MULTIHOME_PROTOCOL = YES."});
-  run = machine.env("ZOR_TP_KEEP", "YES").env("ZOR_TP_AUTO_RECONN", "0").run({});
-  EXPECT_BLOCK(run, {ServerHeader, "CHK0013I: Variable ZOR_TIMEOUT = 30.",
-                     "CHK0013I: Variable ZOR_TP_KEEP = YES.",
-                     "CHK0013I: Variable ZOR_TP_AUTO_RECONN = YES.",
-                     "CHK0013I: Variable ZOR_VERSION_CHECK = YES.",
-                     "CHK0013I: Variable ZOR_TP_MULTIHOME_PROTOCOL = YES."});
+  EXPECT_BLOCK(
+      machine.env("ZOR_TP_KEEP", "yes")
+          .env("ZOR_TP_AUTO_RECONN", "No")
+          .env("ZOR_VERSION_CHECK", "YES")
+          .env("ZOR_TP_MULTIHOME_PROTOCOL", "YES")
+          .env("ZOR_TIMEOUT", "30")
+          .run({}),
+      {ServerHeader, "CHK0013I: Variable ZOR_TIMEOUT = 30.", "CHK0013I: Variable ZOR_TP_KEEP = NO.",
+       "CHK0013I: Variable ZOR_TP_AUTO_RECONN = No.", "CHK0013I: Variable ZOR_VERSION_CHECK = YES.",
+       "CHK0013I: Variable ZOR_TP_MULTIHOME_PROTOCOL = YES."});
+  EXPECT_BLOCK(
+      machine.env("ZOR_TP_KEEP", "YES").env("ZOR_TP_AUTO_RECONN", "0").run({}),
+      {ServerHeader, "CHK0013I: Variable ZOR_TIMEOUT = 30.",
+       "CHK0013I: Variable ZOR_TP_KEEP = YES.", "CHK0013I: Variable ZOR_TP_AUTO_RECONN = YES.",
+       "CHK0013I: Variable ZOR_VERSION_CHECK = YES.",
+       "CHK0013I: Variable ZOR_TP_MULTIHOME_PROTOCOL = YES."});
 }
 
 // Without the QuorLink server, the first server entry of a client finds no
@@ -111,7 +104,8 @@ TEST(QuorLinkChecks, EntriesAreCheckedAnywayWhenNoProtocolIsValid) {
       .env("ZOR_RUNTIME_SERVER", "A,S,LOCAL,LOC,B,S,LOCAL,LOC");
   RunResult run = machine.run({});
   const char* const Anyway = "CHK0219R: QuorLink not installed, checking anyway.";
-  const char* const NotLoaded = "CHK0208R: Server protocol LOC not loaded by Quorlink; checking anyway.";
+  const char* const NotLoaded =
+      "CHK0208R: Server protocol LOC not loaded by Quorlink; checking anyway.";
   EXPECT_BLOCK(run, {"CHK0051I: ===> R/T Client found, checks started.", Anyway,
                      "CHK0205A: Invalid Quorlink protocol specified: XYZ.", NoValidProtocol,
                      NotLoaded, "CHK0201I: ==> Checking server LOCAL (LOCAL).", Anyway, NotLoaded,
@@ -124,11 +118,10 @@ TEST(QuorLinkChecks, LocalEntriesNeedTheAddressLocal) {
   TestMachine machine;
   machine.file("drive_c/zorpisrv.exe", "").file("drive_c/zorbssrt.exe", "");
   const char* const Header = "CHK0051I: ===> R/T Client found, checks started.";
-  RunResult run = machine.run({});
-  EXPECT_BLOCK(run, {Header, "CHK0201I: ==> Checking server LOCAL (LOCAL)."});
-  run = machine.env("ZOR_RUNTIME_SERVER", "ZORDB,ZORSRV,local,LOC").run({});
-  EXPECT_BLOCK(run, {Header, "CHK0201I: ==> Checking server local (LOCAL).",
-                     "CHK0209R: Server protocol 'LOC' requires address 'LOCAL'."});
+  EXPECT_BLOCK(machine.run({}), {Header, "CHK0201I: ==> Checking server LOCAL (LOCAL)."});
+  EXPECT_BLOCK(machine.env("ZOR_RUNTIME_SERVER", "ZORDB,ZORSRV,local,LOC").run({}),
+               {Header, "CHK0201I: ==> Checking server local (LOCAL).",
+                "CHK0209R: Server protocol 'LOC' requires address 'LOCAL'."});
 }
 
 // A bundle server reached over TCP/IP while QuorLink loads only LOC: the
@@ -141,13 +134,13 @@ TEST(QuorLinkChecks, ServerProtocolNotLoadedIsCheckedAnyway) {
       .file("drive_c/zorbobcl.exe", "")
       .env("ZOR_PROTOCOL", "LOC")
       .env("ZOR_BUNDLE_SERVER", "ZORBUN,127.0.0.1,TCI");
-  RunResult run = machine.run({});
-  EXPECT_BLOCK(run, std::vector<std::string>{
-                        "CHK0051I: ===> Bundle Client found, checks started.",
-                        "CHK0208R: Server protocol TCI not loaded by Quorlink; checking anyway.",
-                        TcpProtocol, WinSock, localHostLine(),
-                        "CHK0201I: ==> Checking server 127.0.0.1 (TCP/IP)."} +
-                        hostCheck("127.0.0.1", "localhost", "127.0.0.1"));
+  EXPECT_BLOCK(
+      machine.run({}),
+      std::vector<std::string>{
+          "CHK0051I: ===> Bundle Client found, checks started.",
+          "CHK0208R: Server protocol TCI not loaded by Quorlink; checking anyway.", TcpProtocol,
+          WinSock, localHostLine(), "CHK0201I: ==> Checking server 127.0.0.1 (TCP/IP)."} +
+          hostCheck("127.0.0.1", "localhost", "127.0.0.1"));
 }
 
 // With -t the connection test tries the QuorLink attach port of the
@@ -160,11 +153,11 @@ TEST(QuorLinkChecks, AvailabilityTestReportsAServerThatIsNotRunning) {
       .file("drive_c/zorbobcl.exe", "")
       .env("ZOR_PROTOCOL", "TCI")
       .env("ZOR_BUNDLE_SERVER", "ZORBUN,quorhost,TCI");
-  RunResult run = machine.run({"-t"});
-  EXPECT_BLOCK(run, std::vector<std::string>{"CHK0051I: ===> Bundle Client found, checks started.",
-                                             "CHK0201I: ==> Checking server quorhost (TCP/IP)."} +
-                        hostCheck("quorhost", "quorhost", "127.0.0.9") +
-                        std::vector<std::string>{"CHK0320A: Quorlink is not running at quorhost."});
+  EXPECT_BLOCK(machine.run({"-t"}),
+               std::vector<std::string>{"CHK0051I: ===> Bundle Client found, checks started.",
+                                        "CHK0201I: ==> Checking server quorhost (TCP/IP)."} +
+                   hostCheck("quorhost", "quorhost", "127.0.0.9") +
+                   std::vector<std::string>{"CHK0320A: Quorlink is not running at quorhost."});
 }
 
 // OS_NETWORK: TCP/IP validates ZOR_HOST, NetBIOS is noted and ends the
@@ -184,42 +177,65 @@ TEST(QuorLinkChecks, ObjectStoreNetworkLibraries) {
   const char* const Local = "CHK0216I: The database server is local.";
   const char* const NetBios = "CHK--TBD: ODI: check o4netbio";
 
-  RunResult run = machine.env("OS_NETWORK", "o4nettcp,o4netbio").run({});
-  EXPECT_BLOCK(run, Header + DatabasePath + std::vector<std::string>{Local, WinSock, NetBios});
-  run = machine.env("OS_NETWORK", "o4netbio,o4nettcp").run({});
-  EXPECT_BLOCK(run, Header + DatabasePath +
-                        std::vector<std::string>{
-                            Local, NetBios,
-                            "CHK--ATT: OS_NETWORK maybe has the wrong value (order) for ''"});
-  run = machine.env("OS_NETWORK", "o4netsm, o4netxyz").env("ZOR_HOST", "quorhost").run({});
+  EXPECT_BLOCK(machine.env("OS_NETWORK", "o4nettcp,o4netbio").run({}),
+               Header + DatabasePath + std::vector<std::string>{Local, WinSock, NetBios});
+  EXPECT_BLOCK(
+      machine.env("OS_NETWORK", "o4netbio,o4nettcp").run({}),
+      Header + DatabasePath +
+          std::vector<std::string>{
+              Local, NetBios, "CHK--ATT: OS_NETWORK maybe has the wrong value (order) for ''"});
   const std::vector<std::string> RemotePath{"CHK0011R: Variable UNIX.UID is not set.",
                                             "CHK0011R: Variable UNIX.GID is not set."};
-  EXPECT_BLOCK(run, Header + RemotePath + std::vector<std::string>{
-                                 "CHK0217I: The database server is on host quorhost.",
-                                 "CHK0220R: The OS_NETWORK variable must not contain blanks.",
-                                 "CHK0210A: Unknown ObjectStore protocol specified: o4netxyz."});
-  run = machine.env("OS_NETWORK", "o4nettcp").env("ZOR_HOST", "nohost").run({});
-  EXPECT_BLOCK(run, Header + RemotePath + std::vector<std::string>{
-                                 "CHK0217I: The database server is on host nohost.", WinSock,
-                                 "CHK0002R: System call failed: gethostbyname() returned 11001.",
-                                 "CHK0304R: Server host 'nohost' not found.",
-                                 "CHK0221R: 'nohost' is not a valid TCP/IP address."});
+  EXPECT_BLOCK(
+      machine.env("OS_NETWORK", "o4netsm, o4netxyz").env("ZOR_HOST", "quorhost").run({}),
+      Header + RemotePath +
+          std::vector<std::string>{"CHK0217I: The database server is on host quorhost.",
+                                   "CHK0220R: The OS_NETWORK variable must not contain blanks.",
+                                   "CHK0210A: Unknown ObjectStore protocol specified: o4netxyz."});
+  EXPECT_BLOCK(
+      machine.env("OS_NETWORK", "o4nettcp").env("ZOR_HOST", "nohost").run({}),
+      Header + RemotePath +
+          std::vector<std::string>{"CHK0217I: The database server is on host nohost.", WinSock,
+                                   "CHK0002R: System call failed: gethostbyname() returned 11001.",
+                                   "CHK0304R: Server host 'nohost' not found.",
+                                   "CHK0221R: 'nohost' is not a valid TCP/IP address."});
 }
 
-// -u runs only the QuorLink server's update: with LOC there is nothing to
-// update; with TCI a missing services file fails the update (exit 2).
+// -u runs only the QuorLink server's update, not the R/T server's check:
+// with LOC there is nothing to update. With TCI the services file is
+// checked through the socket layer: a TCP/IP directory that does not exist,
+// or one without a services file, fails the update (exit 2). Version 2.3
+// needs neither service: the update reports the one it finds, even at a
+// wrong number, adds none, and leaves the file byte for byte as it was; the console shows nothing
+// but the loader's progress line and its blanking.
 TEST(QuorLinkChecks, UpdateModeRunsOnlyTheQuorLinkUpdate) {
   TestMachine machine;
   machine.file("drive_c/zorpisrv.exe", "").file("drive_c/zorpesrv.exe", "");
   RunResult run = machine.env("ZOR_PROTOCOL", "LOC").run({"-u"});
   EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_BLOCK(run, {"CHK0053I: ===> Configuration updates for QuorLink Server."});
+  ASSERT_GE(run.log.size(), 4u);
+  EXPECT_EQ(std::vector<std::string>(run.log.end() - 4, run.log.end()),
+            (std::vector<std::string>{"", UpdateBlock, "",
+                                      "CHK0999I: Configuration-checking utility ended."}));
   EXPECT_OUT(run, {});
 
-  machine.directory(EtcDirectory);
-  run = machine.env("ZOR_PROTOCOL", "TCI").run({"-u"});
+  machine.env("ZOR_PROTOCOL", "TCI");
+  run = machine.run({"-u", "c:\\NoWhere"});
   EXPECT_EQ(run.exitStatus, 2);
-  EXPECT_BLOCK(run, {"CHK0053I: ===> Configuration updates for QuorLink Server.", WinSock,
+  EXPECT_BLOCK(
+      run, {UpdateBlock, WinSock, "CHK0009A: The TCP/IP directory c:\\NoWhere does not exist."});
+  run = machine.directory(EtcDirectory).run({"-u"});
+  EXPECT_EQ(run.exitStatus, 2);
+  EXPECT_BLOCK(run, {UpdateBlock, WinSock,
                      "CHK0008R: The TCP/IP services file '" + e2e::windowsDirectory() +
                          "\\system32\\drivers\\etc\\services' does not exist."});
+
+  const std::string services = "# services\r\nQuorLinkStart 6000/tcp # moved\r\n\r\n";
+  run = machine.file(EtcDirectory + "services", services).run({"-u"});
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_BLOCK(run, {UpdateBlock, WinSock,
+                     "CHK0307R: TCP port QuorLinkStart found at wrong number 6000 (should be "
+                     "5010)."});
+  EXPECT_OUT(run, {"Loading library wsock32.dll...\r" + std::string(49, ' ') + "\r"});
+  EXPECT_EQ(machine.read(EtcDirectory + "services"), services);
 }

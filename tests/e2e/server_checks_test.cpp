@@ -29,15 +29,15 @@ const char* const RuntimeServer = "CHK0051I: ===> R/T Server found, checks start
 TEST(ServerChecks, ItemLimitOfZeroIsUnlimited) {
   TestMachine machine;
   prepareServer(machine, "zorpesrv.exe");
-  RunResult run = machine.env("ZOR_MAXPROC_ITEMS", "0").run({});
-  EXPECT_BLOCK(run, {RuntimeServer, Remote, "CHK0013I: Variable ZOR_MAXPROC_ITEMS = 0.",
-                     "CHK0013I: Variable ZOR_MAXPROC_ITEMS = <unlimited>."});
-  run = machine.env("ZOR_MAXPROC_ITEMS", "many").run({});
+  EXPECT_BLOCK(machine.env("ZOR_MAXPROC_ITEMS", "0").run({}),
+               {RuntimeServer, Remote, "CHK0013I: Variable ZOR_MAXPROC_ITEMS = 0.",
+                "CHK0013I: Variable ZOR_MAXPROC_ITEMS = <unlimited>."});
   EXPECT_BLOCK(
-      run, {RuntimeServer, Remote, "CHK0012R: Variable ZOR_MAXPROC_ITEMS is not numeric (many).",
-            "CHK0013I: Variable ZOR_MAXPROC_ITEMS = <unlimited>."});
-  run = machine.env("ZOR_MAXPROC_ITEMS", "5").run({});
-  EXPECT_BLOCK(run, {RuntimeServer, Remote, "CHK0013I: Variable ZOR_MAXPROC_ITEMS = 5."});
+      machine.env("ZOR_MAXPROC_ITEMS", "many").run({}),
+      {RuntimeServer, Remote, "CHK0012R: Variable ZOR_MAXPROC_ITEMS is not numeric (many).",
+       "CHK0013I: Variable ZOR_MAXPROC_ITEMS = <unlimited>."});
+  EXPECT_BLOCK(machine.env("ZOR_MAXPROC_ITEMS", "5").run({}),
+               {RuntimeServer, Remote, "CHK0013I: Variable ZOR_MAXPROC_ITEMS = 5."});
 }
 
 // ZOR_RECOVER_CLIENTS is NO only for "no" in any letter case; ZOR_UNSAVE_INVOKE
@@ -45,11 +45,11 @@ TEST(ServerChecks, ItemLimitOfZeroIsUnlimited) {
 TEST(ServerChecks, RecoverClientsIsNoOnlyForNo) {
   TestMachine machine;
   prepareServer(machine, "zorpesrv.exe");
-  RunResult run = machine.env("ZOR_RECOVER_CLIENTS", "No").env("ZOR_UNSAVE_INVOKE", "no").run({});
-  EXPECT_BLOCK(run, {RuntimeServer, Remote, "CHK0013I: Variable ZOR_UNSAVE_INVOKE = YES.",
-                     "CHK0013I: Variable ZOR_RECOVER_CLIENTS = NO."});
-  run = machine.env("ZOR_RECOVER_CLIENTS", "0").unsetEnv("ZOR_UNSAVE_INVOKE").run({});
-  EXPECT_BLOCK(run, {RuntimeServer, Remote, "CHK0013I: Variable ZOR_RECOVER_CLIENTS = YES."});
+  EXPECT_BLOCK(machine.env("ZOR_RECOVER_CLIENTS", "No").env("ZOR_UNSAVE_INVOKE", "no").run({}),
+               {RuntimeServer, Remote, "CHK0013I: Variable ZOR_UNSAVE_INVOKE = YES.",
+                "CHK0013I: Variable ZOR_RECOVER_CLIENTS = NO."});
+  EXPECT_BLOCK(machine.env("ZOR_RECOVER_CLIENTS", "0").unsetEnv("ZOR_UNSAVE_INVOKE").run({}),
+               {RuntimeServer, Remote, "CHK0013I: Variable ZOR_RECOVER_CLIENTS = YES."});
 }
 
 // OS_AS_SIZE must not be smaller than ZOR_SEGMENT_SIZE; without OS_AS_SIZE
@@ -58,15 +58,15 @@ TEST(ServerChecks, AddressSpaceMustHoldASegment) {
   TestMachine machine;
   prepareServer(machine, "zorpesrv.exe");
   machine.env("ZOR_SEGMENT_SIZE", "1000");
-  RunResult run = machine.env("OS_AS_SIZE", "1000").run({});
-  EXPECT_BLOCK(run, {RuntimeServer, "CHK0013I: Variable OS_AS_SIZE = 1000.", Remote,
-                     "CHK0013I: Variable ZOR_SEGMENT_SIZE = 1000."});
-  run = machine.env("OS_AS_SIZE", "999").run({});
-  EXPECT_BLOCK(run, {RuntimeServer, "CHK0013I: Variable OS_AS_SIZE = 999.", Remote,
-                     "CHK0013I: Variable ZOR_SEGMENT_SIZE = 1000.",
-                     "CHK0106R: OS_AS_SIZE is smaller than ZOR_SEGMENT_SIZE."});
-  run = machine.unsetEnv("OS_AS_SIZE").run({});
-  EXPECT_BLOCK(run, {RuntimeServer, Remote, "CHK0013I: Variable ZOR_SEGMENT_SIZE = 1000."});
+  EXPECT_BLOCK(machine.env("OS_AS_SIZE", "1000").run({}),
+               {RuntimeServer, "CHK0013I: Variable OS_AS_SIZE = 1000.", Remote,
+                "CHK0013I: Variable ZOR_SEGMENT_SIZE = 1000."});
+  EXPECT_BLOCK(machine.env("OS_AS_SIZE", "999").run({}),
+               {RuntimeServer, "CHK0013I: Variable OS_AS_SIZE = 999.", Remote,
+                "CHK0013I: Variable ZOR_SEGMENT_SIZE = 1000.",
+                "CHK0106R: OS_AS_SIZE is smaller than ZOR_SEGMENT_SIZE."});
+  EXPECT_BLOCK(machine.unsetEnv("OS_AS_SIZE").run({}),
+               {RuntimeServer, Remote, "CHK0013I: Variable ZOR_SEGMENT_SIZE = 1000."});
 }
 
 // The notification interval must be at least 60 seconds, compared unsigned
@@ -75,13 +75,13 @@ TEST(ServerChecks, NotificationIntervalOfAtLeast60) {
   TestMachine machine;
   prepareServer(machine, "zorpwess.exe");
   const char* const header = "CHK0051I: ===> Notification Server found, checks started.";
-  RunResult run = machine.env("ZOR_NOTIF_INT", "59").run({});
-  EXPECT_BLOCK(run, {header, Remote, "CHK0013I: Variable ZOR_NOTIF_INT = 59.",
-                     "CHK0107A: ZOR_NOTIF_INT is smaller than 60s."});
-  run = machine.env("ZOR_NOTIF_INT", "60").run({});
-  EXPECT_BLOCK(run, {header, Remote, "CHK0013I: Variable ZOR_NOTIF_INT = 60."});
-  run = machine.env("ZOR_NOTIF_INT", "-1").run({});
-  EXPECT_BLOCK(run, {header, Remote, "CHK0013I: Variable ZOR_NOTIF_INT = -1."});
+  EXPECT_BLOCK(machine.env("ZOR_NOTIF_INT", "59").run({}),
+               {header, Remote, "CHK0013I: Variable ZOR_NOTIF_INT = 59.",
+                "CHK0107A: ZOR_NOTIF_INT is smaller than 60s."});
+  EXPECT_BLOCK(machine.env("ZOR_NOTIF_INT", "60").run({}),
+               {header, Remote, "CHK0013I: Variable ZOR_NOTIF_INT = 60."});
+  EXPECT_BLOCK(machine.env("ZOR_NOTIF_INT", "-1").run({}),
+               {header, Remote, "CHK0013I: Variable ZOR_NOTIF_INT = -1."});
 }
 
 // The recheck interval must be at least 600 seconds and not below the
@@ -90,12 +90,11 @@ TEST(ServerChecks, RecheckIntervalAgainstItsLimitAndTheResendInterval) {
   TestMachine machine;
   prepareServer(machine, "zorpedes.exe");
   const char* const header = "CHK0051I: ===> Delivery Server found, checks started.";
-  RunResult run = machine.run({});
-  EXPECT_BLOCK(run, {header, Remote, "CHK0013I: Variable ZOR_RESEND_INT = 120.",
-                     "CHK0013I: Variable ZOR_RECHECK_INT = 600."});
-  run = machine.env("ZOR_RECHECK_INT", "50").env("ZOR_RESEND_INT", "700").run({});
-  EXPECT_BLOCK(run, {header, Remote, "CHK0013I: Variable ZOR_RESEND_INT = 700.",
-                     "CHK0013I: Variable ZOR_RECHECK_INT = 50.",
-                     "CHK0107A: ZOR_RECHECK_INT is smaller than 600s.",
-                     "CHK0106R: ZOR_RECHECK_INT is smaller than ZOR_RESEND_INT."});
+  EXPECT_BLOCK(machine.run({}), {header, Remote, "CHK0013I: Variable ZOR_RESEND_INT = 120.",
+                                 "CHK0013I: Variable ZOR_RECHECK_INT = 600."});
+  EXPECT_BLOCK(machine.env("ZOR_RECHECK_INT", "50").env("ZOR_RESEND_INT", "700").run({}),
+               {header, Remote, "CHK0013I: Variable ZOR_RESEND_INT = 700.",
+                "CHK0013I: Variable ZOR_RECHECK_INT = 50.",
+                "CHK0107A: ZOR_RECHECK_INT is smaller than 600s.",
+                "CHK0106R: ZOR_RECHECK_INT is smaller than ZOR_RESEND_INT."});
 }

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <random>
 #include <set>
@@ -27,9 +26,10 @@ const char* const MachineCopy = "zorivt-e2e-machine.reg";
 const char* const WineLog = "zorivt-e2e-wine.log";
 const char* const StandardProtocols = "zorivt-e2e-protocol";  // Wine's etc\protocol
 
-const char* const LocalMachine = "HKEY_LOCAL_MACHINE\\";
+const std::string LocalMachine = "HKEY_LOCAL_MACHINE\\";
 const char* const NtVersionKey = "software\\microsoft\\windows nt\\currentversion";
 const char* const WindowsVersionKey = "software\\microsoft\\windows\\currentversion";
+const char* const Version5 = "Windows Registry Editor Version 5.00\n\n";
 
 // The variables that Wine's registry puts into every process's environment.
 const char* const EnvironmentReset =
@@ -48,37 +48,21 @@ std::string lower(std::string text) {
   return text;
 }
 
-bool startsWithIgnoringCase(const std::string& text, const std::string& prefix) {
-  return text.size() >= prefix.size() && lower(text.substr(0, prefix.size())) == lower(prefix);
-}
-
-std::string readWhole(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-void writeWhole(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
-/// The bytes of a .reg file as 8-bit text: UTF-16LE (with its byte-order
-/// mark) narrowed, code units above 0xFF becoming '?'.
+/// The bytes of a .reg file as 8-bit text with line feeds: UTF-16LE (with
+/// its byte-order mark) narrowed, code units above 0xFF becoming '?'.
 std::string regFileText(const std::string& bytes) {
-  if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
-    std::string text;
-    text.reserve(bytes.size() / 2);
+  std::string text;
+  if (bytes.compare(0, 2, "\xFF\xFE") == 0) {
     for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
       unsigned unit = static_cast<unsigned char>(bytes[i]) |
                       static_cast<unsigned>(static_cast<unsigned char>(bytes[i + 1])) << 8;
       text.push_back(unit <= 0xFF ? static_cast<char>(unit) : '?');
     }
-    return text;
+  } else {
+    text = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? bytes.substr(3) : bytes;
   }
-  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return bytes.substr(3);
-  return bytes;
+  text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+  return text;
 }
 
 /// 8-bit text as a UTF-16LE .reg file with its byte-order mark.
@@ -92,217 +76,139 @@ std::string utf16File(const std::string& text) {
   return bytes;
 }
 
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> result;
+/// One section of HKEY_LOCAL_MACHINE in a .reg text: the key's path below
+/// the hive, whether the section deletes it, and its value lines (with their
+/// continuation lines, as written).
+struct Section {
+  std::string path;
+  bool deletes = false;
+  std::vector<std::string> lines;
+};
+
+std::vector<Section> sections(const std::string& text) {
+  std::vector<Section> found;
+  bool inside = false;
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) {
-    while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
-      line.pop_back();
+    line.erase(line.find_last_not_of(" \t") + 1);
+    const std::size_t start = std::min(line.find_first_not_of(" \t"), line.size());
+    if (line.size() > start + 2 && line[start] == '[' && line.back() == ']') {
+      std::string path = line.substr(start + 1, line.size() - start - 2);
+      Section section;
+      section.deletes = !path.empty() && path[0] == '-';
+      path.erase(0, section.deletes ? 1 : 0);
+      inside = false;
+      for (const std::string& hive : {LocalMachine, std::string("HKLM\\")}) {
+        if (lower(path.substr(0, hive.size())) != lower(hive)) continue;
+        section.path = path.substr(hive.size());
+        while (!section.path.empty() && section.path.back() == '\\') section.path.pop_back();
+        found.push_back(section);
+        inside = !section.deletes;
+      }
+    } else if (inside && !line.empty()) {
+      found.back().lines.push_back(line);
     }
-    result.push_back(line);
   }
-  return result;
+  return found;
 }
 
-/// The name of a value line, lower-cased ("@" for the default value); empty
-/// for a line that starts no value.
+/// The name of the value a line sets, lower-cased and after a quote ("@"
+/// for the default value); empty for a line that starts no value.
 std::string valueName(const std::string& line) {
-  if (line.empty()) return std::string();
-  if (line[0] == '@') return "@";
-  if (line[0] != '"') return std::string();
-  std::string name;
-  for (std::size_t i = 1; i < line.size(); ++i) {
-    if (line[i] == '\\' && i + 1 < line.size()) {
-      name += line[++i];
-    } else if (line[i] == '"') {
-      return "\"" + lower(name);
-    } else {
-      name += line[i];
-    }
+  const std::size_t start = line.find_first_not_of(" \t");
+  if (start == std::string::npos || (line[start] != '"' && line[start] != '@')) return "";
+  if (line[start] == '@') return "@";
+  std::string name = "\"";
+  for (std::size_t i = start + 1; i < line.size(); ++i) {
+    if (line[i] == '"') return lower(name);
+    if (line[i] == '\\' && i + 1 < line.size()) ++i;
+    name += line[i];
   }
   return std::string();
 }
 
-/// The quoted text of a value line `"name"="text"`, unescaped; false when
-/// the value is not a plain string.
-bool stringValue(const std::string& line, std::string& text) {
-  std::size_t equals = line.find("\"=\"");
-  if (equals == std::string::npos || line.back() != '"') return false;
-  text.clear();
-  for (std::size_t i = equals + 3; i + 1 < line.size(); ++i) {
-    if (line[i] == '\\' && i + 2 < line.size()) ++i;
-    text += line[i];
+/// Whether the sections leave the key `path` (lower case) in place, and the
+/// text of its string value `name` that they leave (empty when unset).
+bool keyIn(const std::vector<Section>& file, const std::string& path, const std::string& name,
+           std::string& value) {
+  bool present = false;
+  for (const Section& section : file) {
+    if (lower(section.path) != path) continue;
+    present = !section.deletes;
+    if (section.deletes) value.clear();
+    for (const std::string& line : section.lines) {
+      const std::size_t equals = line.find("\"=\"");
+      if (valueName(line) != "\"" + lower(name) || equals == std::string::npos) continue;
+      value.clear();
+      for (std::size_t i = equals + 3; i + 1 < line.size(); ++i) {
+        if (line[i] == '\\' && i + 2 < line.size()) ++i;
+        value += line[i];
+      }
+    }
   }
-  return true;
+  return present;
 }
 
-/// HKEY_LOCAL_MACHINE as the prefix had it when booted: every key (below
-/// the hive, as written) with its value lines.
-struct Snapshot {
-  struct Key {
-    std::string path;
-    std::vector<std::string> lines;  // value lines with their continuations
-    std::set<std::string> names;     // lower-case value names
-  };
-  std::map<std::string, Key> keys;  // by lower-case path
+/// The Wine version name of the Windows version `file` names: the NT key's
+/// CurrentVersion (4.0 without it), else a Windows 95/98 "VersionNumber";
+/// empty for a version Wine does not know.
+std::string versionName(const std::vector<Section>& file, std::string& shown) {
+  unsigned major = 4, minor = 0;
+  std::string value;
+  if (!keyIn(file, NtVersionKey, "CurrentVersion", value) &&
+      keyIn(file, WindowsVersionKey, "VersionNumber", value)) {
+    shown = "Windows " + value;
+    if (std::sscanf(value.c_str(), "%u.%u", &major, &minor) < 1 || major != 4) return "";
+    return minor < 10 ? "win95" : minor < 90 ? "win98" : "winme";
+  }
+  shown = "Windows NT " + (value.empty() ? "4.0" : value);
+  if (!value.empty() && std::sscanf(value.c_str(), "%u.%u", &major, &minor) < 1) return "";
+  static const std::map<std::pair<unsigned, unsigned>, const char*> Names{
+      {{3, 51}, "nt351"},  {{4, 0}, "nt40"},  {{5, 0}, "win2k"}, {{5, 1}, "winxp"},
+      {{5, 2}, "win2003"}, {{6, 0}, "vista"}, {{6, 1}, "win7"},  {{6, 2}, "win8"},
+      {{6, 3}, "win81"},   {{10, 0}, "win10"}};
+  auto found = Names.find({major, minor});
+  return found == Names.end() ? std::string() : found->second;
+}
 
-  bool has(const std::string& path) const { return keys.count(lower(path)) != 0; }
-
-  void load(const std::string& text) {
-    Key* current = nullptr;
-    for (const std::string& line : lines(text)) {
-      if (line.size() > 2 && line[0] == '[' && line.back() == ']') {
-        std::string path = line.substr(1, line.size() - 2);
-        current = nullptr;
-        if (!startsWithIgnoringCase(path, LocalMachine)) continue;
-        path = path.substr(std::string(LocalMachine).size());
-        current = &keys[lower(path)];
-        current->path = path;
-      } else if (current != nullptr && !line.empty()) {
-        current->lines.push_back(line);
-        std::string name = valueName(line);
-        if (!name.empty()) current->names.insert(name);
+/// The lines that take HKEY_LOCAL_MACHINE back to `base` (by lower-case
+/// path) after `file` was imported: a key Wine did not have goes with the
+/// first key above it that Wine did not have either; a key it had gets its
+/// values back.
+std::string undo(const std::vector<Section>& file, const std::map<std::string, Section>& base,
+                 std::string& error) {
+  std::map<std::string, std::string> removed;            // by lower-case path
+  std::map<std::string, std::set<std::string>> changed;  // value names by lower-case path
+  for (const Section& section : file) {
+    if (section.path.empty()) continue;  // the hive itself is neither created nor deleted
+    if (section.deletes) {
+      if (base.count(lower(section.path))) error = "cannot undo deleting " + section.path;
+      continue;
+    }
+    std::size_t end = 0;
+    do {
+      end = section.path.find('\\', end + 1);
+      const std::string prefix = section.path.substr(0, end);
+      if (!base.count(lower(prefix))) {
+        removed.emplace(lower(prefix), prefix);
+        break;
       }
+    } while (end != std::string::npos);
+    if (end != std::string::npos || base.count(lower(section.path)) == 0) continue;
+    for (const std::string& line : section.lines) {
+      if (!valueName(line).empty()) changed[lower(section.path)].insert(valueName(line));
     }
   }
-
-  /// The lines that bring back the subtree at `path` as it was.
-  std::string restoreSubtree(const std::string& path) const {
-    std::string text;
-    const std::string base = lower(path);
-    for (auto it = keys.lower_bound(base); it != keys.end(); ++it) {
-      const std::string& key = it->first;
-      if (key != base && key.compare(0, base.size() + 1, base + "\\") != 0) break;
-      text += "[" + std::string(LocalMachine) + it->second.path + "]\n";
-      for (const std::string& line : it->second.lines) text += line + "\n";
-      text += "\n";
-    }
-    return text;
+  std::string text;
+  for (const auto& [key, path] : removed) text += "[-" + LocalMachine + path + "]\n\n";
+  for (const auto& [key, names] : changed) {
+    const Section& was = base.at(key);
+    text += "[" + LocalMachine + was.path + "]\n";
+    for (const std::string& name : names) text += name == "@" ? "@=-\n" : name + "\"=-\n";
+    for (const std::string& line : was.lines) text += line + "\n";
+    text += "\n";
   }
-};
-
-/// What a machine's registry.reg does to HKEY_LOCAL_MACHINE, as far as
-/// undoing it and choosing Wine's version need.
-struct MachineRegistry {
-  std::vector<std::string> sections;                        // key paths below the hive
-  std::vector<bool> deletes;                                // section i deletes its key
-  std::map<std::string, std::set<std::string>> valueNames;  // by lower-case key
-  std::map<std::string, std::string> valueLines;            // "key|name" -> raw first line
-
-  void load(const std::string& text) {
-    std::string current;
-    bool inside = false;
-    for (const std::string& raw : lines(text)) {
-      std::string line = raw.substr(std::min(raw.find_first_not_of(" \t"), raw.size()));
-      if (line.size() > 2 && line[0] == '[' && line.back() == ']') {
-        std::string path = line.substr(1, line.size() - 2);
-        bool remove = !path.empty() && path[0] == '-';
-        if (remove) path.erase(0, 1);
-        inside = false;
-        for (const char* hive : {LocalMachine, "HKLM\\"}) {
-          if (!startsWithIgnoringCase(path, hive)) continue;
-          current = path.substr(std::string(hive).size());
-          while (!current.empty() && current.back() == '\\') current.pop_back();
-          sections.push_back(current);
-          deletes.push_back(remove);
-          inside = !remove;
-        }
-        continue;
-      }
-      if (!inside) continue;
-      std::string name = valueName(line);
-      if (name.empty()) continue;
-      valueNames[lower(current)].insert(name);
-      valueLines[lower(current) + "|" + name] = line;
-    }
-  }
-
-  /// The text of a string value as the file leaves it; false when unset.
-  bool value(const std::string& key, const std::string& name, std::string& text) const {
-    bool deletedLater = false;
-    for (std::size_t i = 0; i < sections.size(); ++i) {
-      if (lower(sections[i]) == key) deletedLater = deletes[i];
-    }
-    if (deletedLater) return false;
-    auto found = valueLines.find(key + "|\"" + lower(name));
-    return found != valueLines.end() && stringValue(found->second, text);
-  }
-
-  bool hasKey(const std::string& key) const {
-    bool present = false;
-    for (std::size_t i = 0; i < sections.size(); ++i) {
-      if (lower(sections[i]) == key) present = !deletes[i];
-    }
-    return present;
-  }
-
-  /// The Wine version name of the Windows version this registry names.
-  std::string versionName(std::string& shown) const {
-    std::string text;
-    if (hasKey(NtVersionKey)) {
-      if (!value(NtVersionKey, "CurrentVersion", text)) text = "4.0";
-      shown = "Windows NT " + text;
-      return wine::versionName(true, text);
-    }
-    if (hasKey(WindowsVersionKey)) {
-      value(WindowsVersionKey, "VersionNumber", text);
-      shown = "Windows " + text;
-      return wine::versionName(false, text);
-    }
-    shown = "Windows NT 4.0";
-    return "nt40";
-  }
-
-  /// The lines that take the prefix back to `base` after this file.
-  std::string undo(const Snapshot& base) const {
-    std::set<std::string> removed;   // new keys, by lower-case path
-    std::set<std::string> restored;  // base keys whose values change
-    std::set<std::string> subtrees;  // base subtrees the file deletes
-    std::string text;
-    for (std::size_t i = 0; i < sections.size(); ++i) {
-      const std::string& path = sections[i];
-      if (path.empty()) continue;  // the hive itself is neither created nor deleted
-      if (deletes[i]) {
-        if (base.has(path)) subtrees.insert(path);
-        continue;
-      }
-      std::size_t end = 0;
-      bool added = false;
-      while (!added && end != std::string::npos) {
-        end = path.find('\\', end + 1);
-        std::string prefix = path.substr(0, end);
-        if (!base.has(prefix)) {
-          if (removed.insert(lower(prefix)).second) {
-            text += "[-" + std::string(LocalMachine) + prefix + "]\n\n";
-          }
-          added = true;
-        }
-      }
-      if (!added) restored.insert(lower(path));
-    }
-    for (const std::string& key : restored) {
-      const Snapshot::Key& was = base.keys.at(key);
-      text += "[" + std::string(LocalMachine) + was.path + "]\n";
-      auto names = valueNames.find(key);
-      if (names != valueNames.end()) {
-        for (const std::string& name : names->second) {
-          if (was.names.count(name) != 0) continue;
-          text += name == "@" ? "@=-\n" : name + "\"=-\n";
-        }
-      }
-      for (const std::string& line : was.lines) text += line + "\n";
-      text += "\n";
-    }
-    for (const std::string& path : subtrees) text += base.restoreSubtree(path);
-    return text;
-  }
-};
-
-bool hasEntryIgnoringCase(const fs::path& directory, const std::string& name) {
-  for (const fs::directory_entry& entry : fs::directory_iterator(directory)) {
-    if (lower(entry.path().filename().string()) == lower(name)) return true;
-  }
-  return false;
+  return text;
 }
 
 std::string windowsPath(const fs::path& host) {
@@ -325,11 +231,12 @@ std::string wineProgram() {
 }
 
 /// The host environment of Wine's own programs in the prefix.
-std::vector<std::string> wineEnvironment(const fs::path& prefix) {
+std::vector<std::string> wineEnvironment(const fs::path& prefix, bool withHome = true) {
   std::vector<std::string> env{"WINEPREFIX=" + prefix.string(), "WINEDEBUG=-all",
                                // No Mono or Gecko installer, nor any window.
                                "WINEDLLOVERRIDES=mscoree,mshtml=", "PATH=/usr/bin:/bin"};
-  if (const char* home = std::getenv("HOME")) env.push_back(std::string("HOME=") + home);
+  const char* home = std::getenv("HOME");
+  if (home && withHome) env.push_back(std::string("HOME=") + home);
   const std::string loader = wineProgram();
   if (fs::path(loader).filename() == "wine64") env.push_back("WINELOADER=" + loader);
   if (const char* server = std::getenv("WINESERVER")) {
@@ -340,26 +247,32 @@ std::vector<std::string> wineEnvironment(const fs::path& prefix) {
 
 /// Runs one of Wine's programs in the prefix; its output goes to the
 /// prefix's log.
-int wineCommand(const fs::path& prefix, const std::vector<std::string>& arguments) {
+bool wineCommand(const fs::path& prefix, const std::vector<std::string>& arguments) {
   std::vector<std::string> argv{wineProgram()};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
   return runProcess(argv[0], argv, wineEnvironment(prefix), prefix, prefix / WineLog,
-                    prefix / WineLog, WineCommandTimeout);
+                    prefix / WineLog, WineCommandTimeout) == 0;
 }
 
-std::string wineserverProgram() {
+int wineserver(const fs::path& prefix, const char* option) {
   const char* chosen = std::getenv("WINESERVER");
-  return chosen && *chosen ? chosen : "wineserver";
+  return runProcess(chosen && *chosen ? chosen : "wineserver", {"wineserver", option},
+                    wineEnvironment(prefix), prefix, prefix / WineLog, prefix / WineLog, 60);
+}
+
+/// What undoes the last import, as the state file keeps it after the
+/// version Wine was last set to.
+std::string pendingUndo(const fs::path& prefix, std::string* version = nullptr) {
+  const std::string state = readFile(prefix / StateFile);
+  const std::size_t firstEnd = state.find('\n');
+  if (version != nullptr) *version = state.substr(0, firstEnd);
+  return firstEnd == std::string::npos ? "" : state.substr(firstEnd + 1);
 }
 
 }  // namespace
 
-std::vector<std::string> hostEnvironment(
-    const fs::path& prefix, const std::vector<std::pair<std::string, std::string>>& environment) {
-  std::vector<std::string> env = wineEnvironment(prefix);
-  env.erase(std::remove_if(env.begin(), env.end(),
-                           [](const std::string& e) { return e.rfind("HOME=", 0) == 0; }),
-            env.end());
+std::vector<std::string> hostEnvironment(const fs::path& prefix, const Environment& environment) {
+  std::vector<std::string> env = wineEnvironment(prefix, false);
   for (const auto& [name, value] : environment) {
     // Wine keeps these host variables to itself and hands the Windows side
     // the ones named with a WINE prefix instead.
@@ -369,43 +282,23 @@ std::vector<std::string> hostEnvironment(
   return env;
 }
 
-std::string versionName(bool nt, const std::string& version) {
-  unsigned major = 0, minor = 0;
-  if (std::sscanf(version.c_str(), "%u.%u", &major, &minor) < 1) return std::string();
-  if (!nt) {
-    if (major != 4) return std::string();
-    return minor < 10 ? "win95" : minor < 90 ? "win98" : "winme";
-  }
-  static const std::map<std::pair<unsigned, unsigned>, const char*> Names{
-      {{3, 51}, "nt351"},  {{4, 0}, "nt40"},  {{5, 0}, "win2k"}, {{5, 1}, "winxp"},
-      {{5, 2}, "win2003"}, {{6, 0}, "vista"}, {{6, 1}, "win7"},  {{6, 2}, "win8"},
-      {{6, 3}, "win81"},   {{10, 0}, "win10"}};
-  auto found = Names.find({major, minor});
-  return found == Names.end() ? std::string() : found->second;
-}
-
 bool boot(const fs::path& prefix, std::string& error) {
   fs::create_directories(prefix);
   fs::remove(prefix / BootedMark);
   stop(prefix);
+  const std::string log = "; see " + (prefix / WineLog).string();
   // A persistent server: the session (Wine's services) starts once and every
   // later process of the run finds it ready.
-  if (runProcess(wineserverProgram(), {"wineserver", "-p"}, wineEnvironment(prefix), prefix,
-                 prefix / WineLog, prefix / WineLog, 60) != 0) {
-    error = "wineserver -p failed; see " + (prefix / WineLog).string();
+  if (wineserver(prefix, "-p") != 0) {
+    error = "wineserver -p failed" + log;
     return false;
   }
-  // What an earlier run imported last is undone along with the environment.
-  const std::string state = readWhole(prefix / StateFile);
-  const std::size_t firstEnd = state.find('\n');
-  const std::string pendingUndo = firstEnd == std::string::npos ? "" : state.substr(firstEnd + 1);
-  writeWhole(prefix / "zorivt-e2e-environment.reg",
-             utf16File(std::string("Windows Registry Editor Version 5.00\n\n") + EnvironmentReset +
-                       pendingUndo));
-  // The first Wine program creates the prefix when it is new.
-  if (wineCommand(prefix, {"regedit", "/S", windowsPath(prefix / "zorivt-e2e-environment.reg")}) !=
-      0) {
-    error = "regedit could not empty the environment; see " + (prefix / WineLog).string();
+  // The first Wine program creates the prefix when it is new; what an
+  // earlier run imported last is undone along with the environment.
+  writeFile(prefix / ImportFile,
+            utf16File(Version5 + std::string(EnvironmentReset) + pendingUndo(prefix)));
+  if (!wineCommand(prefix, {"regedit", "/S", windowsPath(prefix / ImportFile)})) {
+    error = "regedit could not empty the environment" + log;
     return false;
   }
   // The TCP/IP configuration directory is the test's own; Wine's protocol
@@ -416,42 +309,38 @@ bool boot(const fs::path& prefix, std::string& error) {
     fs::rename(etc / "protocol", prefix / StandardProtocols, ignored);
   fs::remove_all(etc, ignored);
   const fs::path exported = prefix / "zorivt-e2e-hklm.reg";
-  if (wineCommand(prefix, {"regedit", "/E", windowsPath(exported), "HKEY_LOCAL_MACHINE"}) != 0 ||
+  if (!wineCommand(prefix, {"regedit", "/E", windowsPath(exported), "HKEY_LOCAL_MACHINE"}) ||
       !fs::exists(exported)) {
-    error = "regedit could not export HKEY_LOCAL_MACHINE; see " + (prefix / WineLog).string();
+    error = "regedit could not export HKEY_LOCAL_MACHINE" + log;
     return false;
   }
-  writeWhole(prefix / BaseRegistry, regFileText(readWhole(exported)));
+  writeFile(prefix / BaseRegistry, regFileText(readFile(exported)));
   fs::remove(exported);
-  writeWhole(prefix / StateFile, "\n");
-  writeWhole(prefix / BootedMark, "");
+  writeFile(prefix / StateFile, "\n");
+  writeFile(prefix / BootedMark, "");
   return true;
 }
 
 void stop(const fs::path& prefix) {
-  runProcess(wineserverProgram(), {"wineserver", "-k"}, wineEnvironment(prefix), prefix, "", "",
-             60);
+  wineserver(prefix, "-k");
   fs::remove(prefix / BootedMark);
 }
 
 const fs::path& currentPrefix() {
   static const fs::path prefix = [] {
-    fs::path chosen;
     const char* named = std::getenv("ZORIVT_E2E_WINEPREFIX");
-    bool temporary = named == nullptr || *named == '\0';
+    static const bool temporary = named == nullptr || *named == '\0';
+    fs::path chosen = temporary ? fs::path() : fs::absolute(named);
     if (temporary) {
       std::random_device device;
       std::ostringstream name;
       name << "zorivt-e2e-wine-" << std::hex << device() << device();
       chosen = fs::temp_directory_path() / name.str();
-    } else {
-      chosen = fs::absolute(named);
     }
     // A prefix booted here is stopped (and a temporary one removed) when
     // the process ends; one booted by the test run's fixture stays for the
     // other tests of the run.
     static fs::path booted;
-    static bool removeAtExit = temporary;
     if (temporary || !fs::exists(chosen / BootedMark)) {
       std::fprintf(stderr, "booting the Wine prefix %s\n", chosen.string().c_str());
       std::string error;
@@ -463,7 +352,7 @@ const fs::path& currentPrefix() {
       std::atexit([] {
         stop(booted);
         std::error_code ignored;
-        if (removeAtExit) fs::remove_all(booted, ignored);
+        if (temporary) fs::remove_all(booted, ignored);
       });
     }
     return chosen;
@@ -473,19 +362,27 @@ const fs::path& currentPrefix() {
 
 MachineLease::MachineLease(const fs::path& prefix, const fs::path& machine, const fs::path& program)
     : prefix_(prefix), machine_(machine) {
+  const fs::path windows = machine_ / "drive_c" / "windows";
   if (!fs::is_directory(machine_ / "drive_c")) {
     error_ = "Wine needs a drive C, and the machine has no drive_c";
-    return;
+  } else if (fs::exists(fs::symlink_status(windows)) && !fs::is_directory(windows)) {
+    error_ = windows.string() + " is in the way of Wine's Windows directory";
+  } else {
+    graft(prefix_ / "drive_c" / "windows", windows);
   }
-  const fs::path windows = machine_ / "drive_c" / "windows";
-  graft(prefix_ / "drive_c" / "windows", windows);
   if (!error_.empty()) return;
   std::error_code failed;
   // The emulation's Winsock knows the standard protocols when the TCP/IP
   // directory has no protocol file; Wine's reads that file only, which a
   // Windows installation always has.
   const fs::path etc = windows / "system32" / "drivers" / "etc";
-  if (fs::is_directory(etc) && !fs::is_symlink(etc) && !hasEntryIgnoringCase(etc, "protocol")) {
+  bool hasProtocols = !fs::is_directory(etc) || fs::is_symlink(etc);
+  if (!hasProtocols) {
+    for (const auto& entry : fs::directory_iterator(etc)) {
+      hasProtocols = hasProtocols || lower(entry.path().filename().string()) == "protocol";
+    }
+  }
+  if (!hasProtocols) {
     fs::create_symlink(prefix_ / StandardProtocols, etc / "protocol", failed);
     if (!failed) created_.push_back(etc / "protocol");
   }
@@ -496,7 +393,17 @@ MachineLease::MachineLease(const fs::path& prefix, const fs::path& machine, cons
     return;
   }
   created_.push_back(installed);
-  mapDrives();
+  // Drive letters: the machine's drive folders, z: at the host's root.
+  for (char letter = 'a'; letter <= 'z'; ++letter) {
+    const fs::path link = prefix_ / "dosdevices" / (std::string(1, letter) + ":");
+    const fs::path drive = machine_ / (std::string("drive_") + letter);
+    fs::remove(link, failed);
+    if (fs::is_directory(drive) || letter == 'z') {
+      fs::create_directory_symlink(fs::is_directory(drive) ? fs::canonical(drive) : "/", link,
+                                   failed);
+      if (failed) error_ = "cannot map drive " + std::string(1, letter) + ": " + failed.message();
+    }
+  }
   if (error_.empty()) importRegistry();
 }
 
@@ -512,10 +419,6 @@ MachineLease::~MachineLease() {
 
 void MachineLease::graft(const fs::path& from, const fs::path& to) {
   std::error_code failed;
-  if (fs::exists(fs::symlink_status(to)) && !fs::is_directory(to)) {
-    error_ = to.string() + " is in the way of Wine's Windows directory";
-    return;
-  }
   if (!fs::exists(fs::symlink_status(to))) {
     fs::create_directory(to, failed);
     if (failed) {
@@ -546,87 +449,62 @@ void MachineLease::graft(const fs::path& from, const fs::path& to) {
   }
 }
 
-void MachineLease::mapDrives() {
-  std::error_code failed;
-  for (char letter = 'a'; letter <= 'z'; ++letter) {
-    const fs::path link = prefix_ / "dosdevices" / (std::string(1, letter) + ":");
-    fs::remove(link, failed);
-    const fs::path drive = machine_ / (std::string("drive_") + letter);
-    fs::path target;
-    if (fs::is_directory(drive)) {
-      target = fs::canonical(drive);
-    } else if (letter == 'z') {
-      target = "/";
-    }
-    if (target.empty()) continue;
-    fs::create_directory_symlink(target, link, failed);
-    if (failed) error_ = "cannot map drive " + std::string(1, letter) + ": " + failed.message();
-  }
-}
-
-fs::path MachineLease::importable(const fs::path& registryFile) const {
-  // Windows' regedit reads hex(2) and hex(7) data as UTF-16 in a version
-  // 5.00 file and as 8-bit text in a REGEDIT4 one, as the emulation does;
-  // Wine's decides by the file's encoding instead. A copy in the encoding
-  // that goes with the version makes Wine read the data as Windows would.
-  const std::string bytes = readWhole(registryFile);
-  const bool wide = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
-  std::string text;
-  for (const std::string& line : lines(regFileText(bytes))) text += line + "\n";
-  const bool version5 = text.rfind("Windows Registry Editor Version 5.00\n", 0) == 0;
-  if (version5 == wide) return registryFile;
-  const fs::path copy = prefix_ / MachineCopy;
-  writeWhole(copy, version5 ? utf16File(text) : text);
-  return copy;
-}
-
 void MachineLease::importRegistry() {
-  // The state: Wine's version as last set, then what undoes the last import.
-  const std::string state = readWhole(prefix_ / StateFile);
-  const std::size_t firstEnd = state.find('\n');
-  const std::string lastVersion = state.substr(0, firstEnd);
-  const std::string lastUndo = firstEnd == std::string::npos ? "" : state.substr(firstEnd + 1);
-
-  const fs::path registryFile = machine_ / "registry.reg";
+  std::string lastVersion;
+  const std::string lastUndo = pendingUndo(prefix_, &lastVersion);
+  fs::path registryFile = machine_ / "registry.reg";
   const bool hasRegistry = fs::is_regular_file(registryFile);
-  MachineRegistry machineRegistry;
-  if (hasRegistry) machineRegistry.load(regFileText(readWhole(registryFile)));
+  const std::string bytes = hasRegistry ? readFile(registryFile) : "";
+  const std::vector<Section> file = sections(regFileText(bytes));
   std::string shown;
-  const std::string version = machineRegistry.versionName(shown);
+  const std::string version = versionName(file, shown);
   if (version.empty()) {
     error_ = "Wine has no version setting for " + shown;
     return;
   }
   if (!hasRegistry && lastUndo.empty() && version == lastVersion) return;
 
-  std::string undo;
-  if (!machineRegistry.sections.empty()) {
-    Snapshot base;
-    base.load(readWhole(prefix_ / BaseRegistry));
-    undo = machineRegistry.undo(base);
+  std::map<std::string, Section> base;
+  if (!file.empty()) {
+    for (Section& key : sections(readFile(prefix_ / BaseRegistry))) {
+      base.emplace(lower(key.path), std::move(key));
+    }
   }
-  std::string import = "Windows Registry Editor Version 5.00\n\n" + lastUndo +
-                       "[HKEY_CURRENT_USER\\Software\\Wine]\n\"Version\"=\"" + version + "\"\n\n";
-  writeWhole(prefix_ / ImportFile, utf16File(import));
+  const std::string undone = undo(file, base, error_);
+  if (!error_.empty()) return;
+  // Windows' regedit reads hex(2) and hex(7) data as UTF-16 in a version
+  // 5.00 file and as 8-bit text in a REGEDIT4 one, as the emulation does;
+  // Wine's decides by the file's encoding instead. A copy in the encoding
+  // that goes with the version makes Wine read the data as Windows would.
+  const std::string text = regFileText(bytes);
+  const bool version5 = text.rfind("Windows Registry Editor Version 5.00\n", 0) == 0;
+  if (hasRegistry && version5 != (bytes.compare(0, 2, "\xFF\xFE") == 0)) {
+    registryFile = prefix_ / MachineCopy;
+    writeFile(registryFile, version5 ? utf16File(text) : text);
+  }
+  writeFile(prefix_ / ImportFile,
+            utf16File(Version5 + lastUndo + "[HKEY_CURRENT_USER\\Software\\Wine]\n\"Version\"=\"" +
+                      version + "\"\n\n"));
   // Until the import has succeeded, both imports may need undoing.
-  writeWhole(prefix_ / StateFile, version + "\n" + lastUndo + undo);
+  writeFile(prefix_ / StateFile, version + "\n" + lastUndo + undone);
   std::vector<std::string> arguments{"regedit", "/S", windowsPath(prefix_ / ImportFile)};
-  if (hasRegistry) arguments.push_back(windowsPath(importable(registryFile)));
-  if (wineCommand(prefix_, arguments) != 0) {
+  if (hasRegistry) arguments.push_back(windowsPath(registryFile));
+  if (!wineCommand(prefix_, arguments)) {
     error_ = "regedit failed; see " + (prefix_ / WineLog).string();
     return;
   }
-  writeWhole(prefix_ / StateFile, version + "\n" + undo);
+  writeFile(prefix_ / StateFile, version + "\n" + undone);
 }
 
-int run(const fs::path& prefix, const Launch& launch, const fs::path& outFile,
+int run(const fs::path& prefix, const fs::path& program, const std::vector<std::string>& arguments,
+        const Environment& environment, const fs::path& workingDirectory, const fs::path& outFile,
         const fs::path& errFile, int timeoutSeconds) {
   // Called by its name, as at a console prompt: Wine finds it in the Windows
   // directory, where the lease put it.
-  std::vector<std::string> argv{wineProgram(), launch.program.stem().string()};
-  argv.insert(argv.end(), launch.arguments.begin(), launch.arguments.end());
-  return runProcess(argv[0], argv, hostEnvironment(prefix, launch.environment),
-                    launch.workingDirectory, outFile, errFile, timeoutSeconds);
+  std::vector<std::string> argv{wineProgram(), program.stem().string()};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  return runProcess(argv[0], argv, hostEnvironment(prefix, environment), workingDirectory, outFile,
+                    errFile, timeoutSeconds);
 }
 
 }  // namespace e2e::wine

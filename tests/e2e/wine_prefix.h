@@ -16,10 +16,12 @@
 //   system32\drivers\etc: the TCP/IP configuration is the test's alone);
 //   the checker is linked in there too, so that it runs by its name as if
 //   typed at a console prompt (its argv[0] is then "zorivt");
-// - the registry loses what the previous test imported and gets the
-//   machine's registry.reg through Wine's regedit (in the encoding that
-//   goes with its version line, which Windows' regedit goes by), and Wine's
-//   version setting follows the Windows version that registry names.
+// - the registry loses what the previous test imported (keys Wine did not
+//   have are deleted, values of keys it had take their booted values back;
+//   a test may not delete a key Wine has) and gets the machine's
+//   registry.reg through Wine's regedit (in the encoding that goes with its
+//   version line, which Windows' regedit goes by), and Wine's version
+//   setting follows the Windows version that registry names.
 //
 // After the run the graft is removed and drive C points at the prefix's own
 // files again, so nothing of it is left in the test's folder.
@@ -27,30 +29,18 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace e2e::wine {
 
-/// What to run: the program (a host path) with its arguments, its
-/// environment as the Windows program is to see it, and the host working
-/// directory.
-struct Launch {
-  std::filesystem::path program;
-  std::vector<std::string> arguments;
-  std::vector<std::pair<std::string, std::string>> environment;
-  std::filesystem::path workingDirectory;
-};
+/// An environment as the Windows program is to see it.
+using Environment = std::vector<std::pair<std::string, std::string>>;
 
 /// The host environment strings of a Wine process whose Windows side sees
 /// exactly `environment` (plus the variables Wine always adds).
-std::vector<std::string> hostEnvironment(
-    const std::filesystem::path& prefix,
-    const std::vector<std::pair<std::string, std::string>>& environment);
-
-/// The Wine version name for a Windows version in the registry: "4.0" of the
-/// NT key gives "nt40"; a Windows 95/98 "VersionNumber" gives "win95",
-/// "win98" or "winme". Empty for a version Wine does not know.
-std::string versionName(bool nt, const std::string& version);
+std::vector<std::string> hostEnvironment(const std::filesystem::path& prefix,
+                                         const Environment& environment);
 
 /// The prefix of this test process: the one named by ZORIVT_E2E_WINEPREFIX
 /// (booted there when it is not yet), or else one booted in a temporary
@@ -78,9 +68,7 @@ class MachineLease {
 
  private:
   void graft(const std::filesystem::path& from, const std::filesystem::path& to);
-  void mapDrives();
   void importRegistry();
-  std::filesystem::path importable(const std::filesystem::path& registryFile) const;
 
   std::filesystem::path prefix_;
   std::filesystem::path machine_;
@@ -88,11 +76,13 @@ class MachineLease {
   std::string error_;
 };
 
-/// Runs a program under Wine in the prefix, called by its name (the lease
-/// installed it), its output to files; the exit
-/// status, or -1 when it did not end within `timeoutSeconds`.
-int run(const std::filesystem::path& prefix, const Launch& launch,
-        const std::filesystem::path& outFile, const std::filesystem::path& errFile,
-        int timeoutSeconds);
+/// Runs `program` under Wine in the prefix, called by its name (the lease
+/// installed it), in the host directory `workingDirectory`, its output to
+/// files; the exit status, or -1 when it did not end within
+/// `timeoutSeconds`.
+int run(const std::filesystem::path& prefix, const std::filesystem::path& program,
+        const std::vector<std::string>& arguments, const Environment& environment,
+        const std::filesystem::path& workingDirectory, const std::filesystem::path& outFile,
+        const std::filesystem::path& errFile, int timeoutSeconds);
 
 }  // namespace e2e::wine

@@ -1,7 +1,6 @@
 // The emulated machine of POSIX hosts: drives, case-insensitive names,
 // current directories, PATH and the order of directory searches.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include "config/path_utils.h"
@@ -10,21 +9,38 @@
 #include "platform/file_system.h"
 #include "test_machine.h"
 
-TEST(EmulatedMachine, DrivesMapToTheirFoldersAndZToTheHostRoot) {
-  TestMachine machine;
-  machine.writeFile("drive_d/x.txt", "d");
-  EXPECT_TRUE(isFile("d:\\x.txt"));
-  EXPECT_FALSE(isDirectory("e:\\"));
-  // z: is the host's root unless the machine has a drive_z folder.
-  std::string hostFile = machine.host("drive_d/x.txt").string();
-  std::string windows = "z:" + hostFile;
-  for (char& c : windows) {
+namespace {
+
+std::string windowsName(std::string path) {
+  for (char& c : path) {
     if (c == '/') c = '\\';
   }
-  EXPECT_TRUE(isFile(windows));
+  return path;
+}
+
+}  // namespace
+
+// Each drive_<letter> folder is a drive; z: is the host's root unless the
+// machine has a drive_z folder; without a machine only z: exists.
+TEST(EmulatedMachine, DrivesMapToTheirFoldersAndZToTheHostRoot) {
+  TestMachine machine;
+  machine.writeFile("drive_c/Prod/Bin/ZorPisrv.exe", "MZ");
+  machine.writeFile("drive_d/x.txt", "d");
+  EXPECT_TRUE(isFile("C:/PROD/BIN/ZORPISRV.EXE"));
+  EXPECT_TRUE(isDirectory("c:\\"));
+  EXPECT_TRUE(isFile("D:\\X.TXT"));
+  EXPECT_FALSE(isDirectory("e:\\"));
+  const std::string onHost = windowsName("z:" + machine.host("drive_d/x.txt").string());
+  EXPECT_TRUE(isFile(onHost));
   machine.makeDirectory("drive_z");
-  ScopedEnvironment reload("ZORIVT_MACHINE", (machine.root().string() + "/").c_str());
-  EXPECT_FALSE(isFile(windows));
+  {
+    ScopedEnvironment reload("ZORIVT_MACHINE", (machine.root().string() + "/").c_str());
+    EXPECT_FALSE(isFile(onHost));
+  }
+  ScopedEnvironment none("ZORIVT_MACHINE", nullptr);
+  EXPECT_TRUE(isDirectory("z:\\"));
+  EXPECT_FALSE(isDirectory("c:\\"));
+  EXPECT_TRUE(platform::currentDirectory().rfind("z:\\", 0) == 0);
 }
 
 TEST(EmulatedMachine, NamesMatchExactlyElseIgnoringCaseFirstInByteOrder) {
@@ -32,43 +48,54 @@ TEST(EmulatedMachine, NamesMatchExactlyElseIgnoringCaseFirstInByteOrder) {
   machine.writeFile("drive_c/Dir/readme", "exact");
   machine.writeFile("drive_c/dir/README", "lower dir");
   machine.writeFile("drive_c/dir/ReadMe", "lower dir, mixed");
-  platform::File file;
-  char buffer[32] = {0};
-  ASSERT_TRUE(file.open("c:\\Dir\\readme", platform::File::Access::Read, platform::File::Kind::Binary));
-  EXPECT_EQ(std::string(buffer, file.read(buffer, sizeof buffer)), "exact");
+  auto read = [](const char* path) -> std::string {
+    platform::File file;
+    char buffer[32] = {0};
+    if (!file.open(path, platform::File::Access::Read, platform::File::Kind::Binary)) return "-";
+    return std::string(buffer, file.read(buffer, sizeof buffer));
+  };
+  EXPECT_EQ(read("c:\\Dir\\readme"), "exact");
   // "DIR" matches "Dir" and "dir"; "Dir" comes first in byte order. Its
   // entry "README" differs in case only from "readme" there.
-  ASSERT_TRUE(file.open("c:\\DIR\\README", platform::File::Access::Read, platform::File::Kind::Binary));
-  EXPECT_EQ(std::string(buffer, file.read(buffer, sizeof buffer)), "exact");
-  ASSERT_TRUE(file.open("c:\\dir\\Readme", platform::File::Access::Read, platform::File::Kind::Binary));
-  EXPECT_EQ(std::string(buffer, file.read(buffer, sizeof buffer)), "lower dir");
+  EXPECT_EQ(read("c:\\DIR\\README"), "exact");
+  EXPECT_EQ(read("c:\\dir\\Readme"), "lower dir");
 }
 
 TEST(EmulatedMachine, NewFilesKeepTheirSpellingOrReplaceACaseVariant) {
   TestMachine machine;
   machine.writeFile("drive_c/Logs/ZORIVT.LOG", "old");
   platform::File file;
-  ASSERT_TRUE(file.open("c:\\logs\\zorivt.log", platform::File::Access::Write, platform::File::Kind::Text));
+  const auto write = platform::File::Access::Write;
+  const auto text = platform::File::Kind::Text;
+  ASSERT_TRUE(file.open("c:\\logs\\zorivt.log", write, text));
   file.write("new");
   file.close();
   EXPECT_EQ(machine.readFile("drive_c/Logs/ZORIVT.LOG"), "new");
-  ASSERT_TRUE(file.open("c:\\logs\\New.Txt", platform::File::Access::Write, platform::File::Kind::Text));
+  ASSERT_TRUE(file.open("c:\\logs\\New.Txt", write, text));
   file.close();
   EXPECT_TRUE(std::filesystem::exists(machine.host("drive_c/Logs/New.Txt")));
-  EXPECT_FALSE(file.open("c:\\missing\\x.txt", platform::File::Access::Write, platform::File::Kind::Text));
-  EXPECT_FALSE(file.open("c:\\logs", platform::File::Access::Read, platform::File::Kind::Text));
+  EXPECT_FALSE(file.open("c:\\missing\\x.txt", write, text));
+  EXPECT_FALSE(file.open("c:\\logs", platform::File::Access::Read, text));
 }
 
-TEST(EmulatedMachine, CurrentDirectoryOutsideTheMachineIsOnDriveZ) {
+// The current directory is on its drive, or on z: outside the machine; every
+// other drive's current directory is its root. A rooted path is on the
+// current drive, and ".." climbs no higher than the root.
+TEST(EmulatedMachine, CurrentDirectoriesFollowTheDrives) {
   TestMachine machine;
+  machine.makeDirectory("drive_c/Work/Sub");
+  machine.makeDirectory("drive_d");
+  machine.changeDirectory("drive_c/Work/Sub");
+  EXPECT_EQ(currentDirectory(), Str("c:\\work\\sub"));
+  EXPECT_EQ(currentDirectoryOfDrive("c:"), Str("c:\\work\\sub"));
+  EXPECT_EQ(currentDirectoryOfDrive("D:"), Str("d:\\"));
+  EXPECT_EQ(currentDirectoryOfDrive("q:"), Str(""));
+  EXPECT_EQ(absolutePath("..\\..\\x"), Str("c:\\x"));
+  EXPECT_EQ(absolutePath("..\\..\\..\\x"), Str("c:\\x"));
+  EXPECT_EQ(absolutePath("\\Top"), Str("c:\\top"));
+  EXPECT_EQ(absolutePath("d:Rel"), Str("d:\\rel"));
   machine.changeDirectory("");
-  std::string expected = "z:" + machine.root().string();
-  for (char& c : expected) {
-    if (c == '/') c = '\\';
-  }
-  EXPECT_EQ(platform::currentDirectory(), expected);
-  machine.changeDirectory("drive_c");
-  EXPECT_EQ(platform::currentDirectory(), "c:\\");
+  EXPECT_EQ(platform::currentDirectory(), windowsName("z:" + machine.root().string()));
 }
 
 TEST(EmulatedMachine, PosixPathIsPresentedAsAWindowsList) {
@@ -80,33 +107,25 @@ TEST(EmulatedMachine, PosixPathIsPresentedAsAWindowsList) {
     ASSERT_TRUE(platform::environmentVariable("PATH", value));
     EXPECT_EQ(value, "c:\\bin;z:\\usr\\bin");
   }
-  {
-    ScopedEnvironment path("PATH", "c:\\bin;d:\\x");
-    ASSERT_TRUE(platform::environmentVariable("PATH", value));
-    EXPECT_EQ(value, "c:\\bin;d:\\x");
-  }
-  ScopedEnvironment unset("ZORIVT_UNSET_FOR_TEST", nullptr);
-  EXPECT_FALSE(platform::environmentVariable("ZORIVT_UNSET_FOR_TEST", value));
+  ScopedEnvironment path("PATH", "c:\\bin;d:\\x");
+  ASSERT_TRUE(platform::environmentVariable("PATH", value));
+  EXPECT_EQ(value, "c:\\bin;d:\\x");
 }
 
 TEST(EmulatedMachine, SearchesListDotsThenNamesInUpperCaseOrder) {
   TestMachine machine;
-  for (const char* name : {"b", "B", "a_x", "A", "~z", "[q"}) machine.writeFile(std::string("drive_c/s/") + name, "");
+  for (const char* name : {"b", "B", "a_x", "A", "~z", "[q"}) {
+    machine.writeFile(std::string("drive_c/s/") + name, "");
+  }
   platform::DirectorySearch search;
   std::vector<std::string> names;
   std::string name;
-  for (bool more = search.first("c:\\s\\*", name); more; more = search.next(name)) names.push_back(name);
+  for (bool more = search.first("c:\\s\\*", name); more; more = search.next(name)) {
+    names.push_back(name);
+  }
   // Upper-cased: "A", "A_X", "B"/"B" (host order: "B" before "b"), "[Q", "~Z".
   EXPECT_EQ(names, (std::vector<std::string>{".", "..", "A", "a_x", "B", "b", "[q", "~z"}));
   EXPECT_FALSE(search.first("c:\\nowhere\\*", name));
   EXPECT_TRUE(search.first("c:\\s\\A*", name));
   EXPECT_EQ(name, "A");
-}
-
-TEST(EmulatedMachine, NoMachineStillHasDriveZ) {
-  TestMachine machine;
-  ScopedEnvironment none("ZORIVT_MACHINE", nullptr);
-  EXPECT_TRUE(isDirectory("z:\\"));
-  EXPECT_FALSE(isDirectory("c:\\"));
-  EXPECT_TRUE(platform::currentDirectory().rfind("z:\\", 0) == 0);
 }

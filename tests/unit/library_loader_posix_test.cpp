@@ -1,11 +1,10 @@
 // Library binding on the emulated machine: the Windows search order, the
-// loader's progress line and messages, reference counting, and how the
+// loader's progress line and messages, and how the
 // socket library's faults stop the network probes.
-
-#include "net/library_loader.h"
 
 #include <gtest/gtest.h>
 
+#include "net/library_loader.h"
 #include "net/services_file.h"
 #include "net/socket_library.h"
 #include "net/tcp_checks.h"
@@ -47,25 +46,23 @@ class LibraryLoaderTest : public ProbeTest {
 
 }  // namespace
 
-TEST_F(LibraryLoaderTest, LoadsLibrariesInOrderAndNamesTheMissingProcedure) {
-  std::string out = load({"wsock32", "zortest"}, {{"gethostname", 0}, {"ZorEntry", 1}}, false);
-  EXPECT_EQ(out, progress("wsock32.dll") + progress("zortest.dll"));
-  EXPECT_EQ(logLines(), std::vector<std::string>{
-                            "CHK0005R: Cannot load procedure ZorEntry() from zortest.dll."});
-}
-
-TEST_F(LibraryLoaderTest, ReportsTheSystemErrorOfAFailedLoadAndStops) {
+// Libraries load in order, each with its progress line; a missing
+// procedure is named, a failed load reports the system's error (126 for a
+// missing file, 193 for one that is no image) and stops the list. The
+// loader always appends ".dll"; the display name gets none added. An empty
+// list loads nothing; one without a first name says so in a debug line.
+TEST_F(LibraryLoaderTest, LoadsInOrderAndReportsWhatFails) {
+  EXPECT_EQ(load({"wsock32", "zortest"}, {{"gethostname", 0}, {"ZorEntry", 1}}, false),
+            progress("wsock32.dll") + progress("zortest.dll"));
   EXPECT_EQ(load({"zormiss", "wsock32"}, {}, false), progress("zormiss.dll"));
   EXPECT_EQ(load({"zorbad"}, {}, false), progress("zorbad.dll"));
-  // The loader always appends ".dll"; the display name gets none added.
   EXPECT_EQ(load({"ZORTEST.DLL"}, {}, false), progress("zortest.dll"));
-  EXPECT_EQ(logLines(), (std::vector<std::string>{"CHK0004R: Error 126 loading zormiss.dll.",
-                                                  "CHK0004R: Error 193 loading zorbad.dll.",
-                                                  "CHK0004R: Error 126 loading zortest.dll."}));
-}
-
-TEST_F(LibraryLoaderTest, EmptyListsLoadNothing) {
   EXPECT_EQ(load({nullptr}, {}, true), "");
+  EXPECT_EQ(logLines(), (std::vector<std::string>{
+                            "CHK0005R: Cannot load procedure ZorEntry() from zortest.dll.",
+                            "CHK0004R: Error 126 loading zormiss.dll.",
+                            "CHK0004R: Error 193 loading zorbad.dll.",
+                            "CHK0004R: Error 126 loading zortest.dll."}));
   openLog(ThresholdDebug);  // the debug line reaches the console too
   EXPECT_EQ(load({}, {}, false), "CHK--DBG: No libraries loaded\n");
   EXPECT_EQ(logLines(), std::vector<std::string>{"CHK--DBG: No libraries loaded"});
@@ -90,28 +87,6 @@ TEST_F(LibraryLoaderTest, SearchesSystemWindowsCurrentThenPathDirectories) {
   EXPECT_TRUE(platform::freeLibrary(dup));
   EXPECT_TRUE(platform::freeLibrary(viaPath));
   EXPECT_FALSE(platform::freeLibrary(viaPath));
-}
-
-TEST_F(LibraryLoaderTest, ReferencesShareOneHandleThatRestoresTheErrorMode) {
-  platform::setErrorMode(0);
-  LibraryRef second;
-  {
-    LibraryRef first;
-    EXPECT_FALSE(second.share(first));
-    EXPECT_EQ(first.load("wsock32"), 0);
-    EXPECT_EQ(first.load("wsock32"), -1);
-    EXPECT_TRUE(second.share(first));
-    EXPECT_FALSE(second.share(first));
-  }
-  platform::ProcedureAddress slot = nullptr;
-  EXPECT_TRUE(second.procedure("select", slot));
-  EXPECT_NE(slot, nullptr);
-  EXPECT_EQ(platform::setErrorMode(platform::ErrorModFailCriticalErrors),
-            platform::ErrorModFailCriticalErrors);
-  second.release();
-  EXPECT_EQ(platform::setErrorMode(0), 0u);
-  EXPECT_FALSE(second.procedure("select", slot));
-  EXPECT_EQ(slot, nullptr);
 }
 
 TEST_F(LibraryLoaderTest, AMissingSocketLibraryStopsEachProbe) {

@@ -6,7 +6,7 @@
 
 #include "driver/message_catalog.h"
 
-TEST(MessageCatalog, HoldsEveryRowOnceWithItsCodeAndClass) {
+TEST(MessageCatalog, HoldsEveryRowOnceWithItsCode) {
   ASSERT_EQ(MessageCatalogSize, 156u);
   std::set<MessageId> ids;
   for (std::size_t i = 0; i < MessageCatalogSize; ++i) {
@@ -17,32 +17,22 @@ TEST(MessageCatalog, HoldsEveryRowOnceWithItsCodeAndClass) {
     EXPECT_EQ(text.compare(0, 3, "CHK"), 0) << text;
     EXPECT_EQ(text.substr(8, 2), ": ") << text;
   }
-  EXPECT_EQ(MessageCatalog[0].id, 26001u);
-  EXPECT_EQ(MessageCatalog[MessageCatalogSize - 1].id, 26191u);
-  EXPECT_STREQ(lookupMessageText(msg::CHK0013I), "CHK0013I: Variable %1 = %2.");
   EXPECT_STREQ(lookupMessageText(msg::CHK0052I), "CHK0052I: ===> %1 (%2) not installed.\n");
-  EXPECT_EQ(msg::CHK0000I, 26910u);
-  EXPECT_EQ(msg::CHK0202A, 26103u);
   EXPECT_EQ(lookupMessageText(NeutralMessageId), nullptr);
 }
 
-TEST(Message, FillsPlaceholdersByNumberNotByPosition) {
-  Message m = Message(msg::CHK0001I).arg(2).arg(30);
-  EXPECT_EQ(m.text(), Str("CHK0001I: Performing Corvanta V2.30 checks."));
-  EXPECT_EQ(m.next(), 3);
-
-  Message swapped = Message(msg::CHK0002R).arg(Str("%2 first")).arg(Str("second"));
-  EXPECT_EQ(swapped.text(), Str("CHK0002R: System call failed: second first() returned %2."));
-}
-
-TEST(Message, FreeTextOfAGenericRowTakesTheFollowingArguments) {
-  Message m = Message(msg::CHK_DBG).arg(Str("Scanner: Cannot open file %2")).arg(Str("c:\\x.exe"));
-  EXPECT_EQ(m.text(), Str("CHK--DBG: Scanner: Cannot open file c:\\x.exe"));
-  Message three = Message(msg::CHK_DBG).arg(Str("a='%2', b='%3'")).arg(Str("1")).arg(Str("2"));
-  EXPECT_EQ(three.text(), Str("CHK--DBG: a='1', b='2'"));
-}
-
-TEST(Message, MissingSurplusAndEmptyArguments) {
+// Placeholders are filled by number, not by position, and never from an
+// argument's own text; a generic row's free text takes the following
+// arguments; missing arguments leave their placeholder, surplus ones are
+// dropped; integers are signed decimal; an unknown id gives no text.
+TEST(Message, SubstitutesArgumentsByNumber) {
+  EXPECT_EQ(Message(msg::CHK0001I).arg(2).arg(30).text(),
+            Str("CHK0001I: Performing Corvanta V2.30 checks."));
+  EXPECT_EQ(Message(msg::CHK0001I).arg(2).arg(30).next(), 3);
+  EXPECT_EQ(Message(msg::CHK0002R).arg(Str("%2 first")).arg(Str("second")).text(),
+            Str("CHK0002R: System call failed: second first() returned %2."));
+  EXPECT_EQ(Message(msg::CHK_DBG).arg(Str("a='%2', b='%3'")).arg(Str("1")).arg(Str("2")).text(),
+            Str("CHK--DBG: a='1', b='2'"));
   EXPECT_EQ(Message(msg::CHK0007R).text(), Str("CHK0007R: Cannot open file '%1' for writing."));
   EXPECT_EQ(Message(msg::CHK0999I).arg(Str("surplus")).text(),
             Str("CHK0999I: Configuration-checking utility ended."));
@@ -50,22 +40,12 @@ TEST(Message, MissingSurplusAndEmptyArguments) {
             Str("CHK0007R: Cannot open file '' for writing."));
   EXPECT_EQ(Message(msg::CHK_DBG).arg(Str("%1 and %1")).text(), Str("CHK--DBG: %1 and %1"));
   EXPECT_EQ(Message(msg::CHK_DBG).arg(Str("100%% %x")).text(), Str("CHK--DBG: 100%% %x"));
-}
-
-TEST(Message, IntegersAreSignedDecimal) {
-  EXPECT_EQ(Message(msg::CHK_DBG).arg(-5).text(), Str("CHK--DBG: -5"));
-  EXPECT_EQ(Message(msg::CHK_DBG).arg(0).text(), Str("CHK--DBG: 0"));
   EXPECT_EQ(Message(msg::CHK_DBG).arg(INT32_MIN).text(), Str("CHK--DBG: -2147483648"));
-}
-
-TEST(Message, UnknownIdGivesAnEmptyText) {
-  EXPECT_TRUE(Message(NeutralMessageId).text().empty());
+  EXPECT_EQ(Message(msg::CHK_DBG).arg(0).text(), Str("CHK--DBG: 0"));
   EXPECT_TRUE(Message(99999).arg(Str("x")).text().empty());
-}
 
-TEST(Message, BindingKeepsTheTextAndSetsTheLog) {
   ReportLog log(nullptr, ThresholdDefault);
-  Message m = ::bind(Message(msg::CHK0013I), log).arg(Str("A"));
-  EXPECT_EQ(m.log(), &log);
-  EXPECT_EQ(m.text(), Str("CHK0013I: Variable A = %2."));
+  Message bound = ::bind(Message(msg::CHK0013I), log).arg(Str("A"));
+  EXPECT_EQ(bound.log(), &log);
+  EXPECT_EQ(bound.text(), Str("CHK0013I: Variable A = %2."));
 }

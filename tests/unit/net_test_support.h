@@ -4,7 +4,6 @@
 // since the unit-test build takes *_test.cpp files.
 #pragma once
 
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <net/if.h>
@@ -32,27 +31,11 @@ inline const std::string EtcPath = "c:\\winnt\\system32\\drivers\\etc";
 inline const std::string Version =
     "CHK0301I: WinSocket version: Zorivt Winsock 1.1 emulation over BSD sockets.";
 
-inline std::vector<std::string> splitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (char c : text) {
-    if (c == '\n') {
-      lines.push_back(line);
-      line.clear();
-    } else {
-      line += c;
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
-  return lines;
-}
-
 /// Whether this process may open raw ICMP sockets (root, or CAP_NET_RAW).
 inline bool rawSocketsAllowed() {
   int s = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, 1);
-  if (s < 0) return false;
-  ::close(s);
-  return true;
+  if (s >= 0) ::close(s);
+  return s >= 0;
 }
 
 #define REQUIRE_RAW_SOCKETS()                                                            \
@@ -81,9 +64,7 @@ class ProbeTest : public testing::Test {
     log.reset();
     log.emplace("zorivt.log", threshold);
   }
-  std::vector<std::string> logLines() const {
-    return splitLines(machine.readFile("drive_c/zorivt.log"));
-  }
+  std::vector<std::string> logLines() const { return machine.readLines("drive_c/zorivt.log"); }
   void etcFile(const std::string& name, const std::string& content) const {
     machine.writeFile(EtcDirectory + name, content);
   }
@@ -100,11 +81,9 @@ class PrivateNetwork {
  public:
   PrivateNetwork() {
     home_ = ::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
-    if (home_ < 0 || ::unshare(CLONE_NEWNET) != 0) {
+    entered_ = home_ >= 0 && ::unshare(CLONE_NEWNET) == 0;
+    if (!entered_)
       reason_ = std::string("cannot make a network namespace: ") + std::strerror(errno);
-      return;
-    }
-    entered_ = true;
   }
   ~PrivateNetwork() {
     if (entered_) ::setns(home_, CLONE_NEWNET);
@@ -118,8 +97,7 @@ class PrivateNetwork {
 
   bool bringLoopbackUp() {
     int s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    ifreq request;
-    std::memset(&request, 0, sizeof request);
+    ifreq request{};
     std::strcpy(request.ifr_name, "lo");
     bool ok = s >= 0 && ::ioctl(s, SIOCGIFFLAGS, &request) == 0;
     request.ifr_flags = static_cast<short>(request.ifr_flags | IFF_UP);

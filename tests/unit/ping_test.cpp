@@ -16,15 +16,6 @@ using Bytes = std::vector<unsigned char>;
 const std::uint32_t Target = 0x0100007F;  // 127.0.0.1 in network byte order
 const std::uint32_t Other = 0x0200007F;   // 127.0.0.2
 
-Bytes ipHeader(std::uint32_t source, std::uint32_t destination) {
-  Bytes header(20, 0);
-  header[0] = 0x45;
-  header[9] = 1;  // ICMP
-  std::memcpy(&header[12], &source, 4);
-  std::memcpy(&header[16], &destination, 4);
-  return header;
-}
-
 Bytes request() {
   unsigned char buffer[PingBufferSize];
   buildEchoRequest(buffer);
@@ -55,10 +46,15 @@ Bytes errorAbout(unsigned char type, unsigned char code, const Bytes& quotedData
   return withChecksum(icmp);
 }
 
+/// An IPv4 datagram from `source` to the target that carries `icmp`.
 Bytes datagram(std::uint32_t source, const Bytes& icmp) {
-  Bytes result = ipHeader(source, Target);
-  result.resize(result.size() + icmp.size());
-  std::copy(icmp.begin(), icmp.end(), result.end() - static_cast<std::ptrdiff_t>(icmp.size()));
+  Bytes result(20, 0);
+  result[0] = 0x45;
+  result[9] = 1;  // ICMP
+  std::memcpy(&result[12], &source, 4);
+  std::memcpy(&result[16], &Target, 4);
+  result.resize(20 + icmp.size());
+  std::copy(icmp.begin(), icmp.end(), result.begin() + 20);
   return result;
 }
 
@@ -112,28 +108,21 @@ TEST(EchoAnswer, OnlyTheReplyOrAnErrorAboutThisRequestAnswersIt) {
 #include <unistd.h>
 
 #include <chrono>
-#include <functional>
 #include <thread>
 
-#include "net/host_resolution.h"
 #include "net_test_support.h"
 
 namespace {
 
-/// Plays the network in a test's namespace: waits for our echo request on
-/// a raw socket of its own and answers it with the datagrams it is given,
-/// each sent from its source address to 127.0.0.1.
+/// Plays the network in a test's namespace: once our echo request shows on
+/// a raw socket of its own, sends each ICMP message from its source address
+/// to 127.0.0.1.
 class Responder {
  public:
-  struct Answer {
-    std::uint32_t source;
-    std::function<Bytes(const Bytes& request)> icmp;
-  };
-
-  explicit Responder(std::vector<Answer> answers) : answers_(std::move(answers)) {
-    listen_ = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
-    thread_ = std::thread([this] { run(); });
-  }
+  explicit Responder(std::vector<std::pair<std::uint32_t, Bytes>> answers)
+      : answers_(std::move(answers)),
+        listen_(::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP)),
+        thread_([this] { run(); }) {}
   ~Responder() {
     thread_.join();
     ::close(listen_);
@@ -141,35 +130,30 @@ class Responder {
 
  private:
   void run() {
-    Bytes seen;
+    bool seen = false;
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    while (std::chrono::steady_clock::now() < until) {
+    while (!seen && std::chrono::steady_clock::now() < until) {
       pollfd p{listen_, POLLIN, 0};
       if (::poll(&p, 1, 100) <= 0) continue;
       unsigned char buffer[256];
       ssize_t n = ::recv(listen_, buffer, sizeof buffer, 0);
-      if (n >= 28 && buffer[20] == 8 && buffer[24] == 0xEF && buffer[26] == 0x2A) {
-        seen.assign(buffer, buffer + n);
-        break;
-      }
+      seen = n >= 28 && buffer[20] == 8 && buffer[24] == 0xEF && buffer[26] == 0x2A;
     }
-    if (seen.empty()) return;
-    for (const Answer& answer : answers_) {
+    for (const auto& [source, icmp] : answers_) {
+      if (!seen) break;
       int s = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
-      sockaddr_in from{};
-      from.sin_family = AF_INET;
-      from.sin_addr.s_addr = answer.source;
-      ::bind(s, reinterpret_cast<sockaddr*>(&from), sizeof from);
-      sockaddr_in to{};
-      to.sin_family = AF_INET;
-      to.sin_addr.s_addr = Target;
-      Bytes icmp = answer.icmp(seen);
-      ::sendto(s, icmp.data(), icmp.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+      sockaddr_in address{};
+      address.sin_family = AF_INET;
+      address.sin_addr.s_addr = source;
+      ::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+      address.sin_addr.s_addr = Target;
+      ::sendto(s, icmp.data(), icmp.size(), 0, reinterpret_cast<sockaddr*>(&address),
+               sizeof address);
       ::close(s);
     }
   }
 
-  std::vector<Answer> answers_;
+  std::vector<std::pair<std::uint32_t, Bytes>> answers_;
   int listen_;
   std::thread thread_;
 };
@@ -183,66 +167,49 @@ class PingInNamespace : public net_test::ProbeTest {
     ASSERT_TRUE(sockets_.open(*log));
   }
 
-  /// The log without its start-up line.
-  std::vector<std::string> findings() const {
-    std::vector<std::string> lines = logLines();
-    if (!lines.empty() && lines[0] == net_test::Version) lines.erase(lines.begin());
-    return lines;
-  }
-
   net_test::PrivateNetwork network_;
   SocketLibrary sockets_;
 };
 
 }  // namespace
 
-TEST_F(PingInNamespace, NoAnswerWithinThreeSecondsIsATimeout) {
+// In turn: with the loopback down the network is unreachable; with it up
+// and nobody answering, the ping times out after three seconds, our own
+// request coming back on the raw socket not taken for an answer; datagrams
+// that are not the answer (a reply to someone else, our reply but from
+// another host, an error about another request) are skipped until the
+// answer comes: the target is unreachable; and an error about the request
+// that is no answer a ping expects is unexpected.
+TEST_F(PingInNamespace, FindingsOfEachAnswerOrNone) {
+  EXPECT_FALSE(pingHost(sockets_, *log, Target));
   ASSERT_TRUE(network_.bringLoopbackUp() && network_.ignoreEchoRequests()) << network_.reason();
   auto begun = std::chrono::steady_clock::now();
   EXPECT_FALSE(pingHost(sockets_, *log, Target));
   auto waited = std::chrono::steady_clock::now() - begun;
   EXPECT_GE(waited, std::chrono::milliseconds(2900));
   EXPECT_LT(waited, std::chrono::milliseconds(4500));
-  // Our own request came back on the raw socket and was not taken for an answer.
-  EXPECT_EQ(findings(), std::vector<std::string>{"CHK0312A: Ping timeout after 3s."});
-}
-
-TEST_F(PingInNamespace, ANetworkWithoutRouteIsUnreachable) {
-  EXPECT_FALSE(pingHost(sockets_, *log, Target));  // the loopback stays down
-  EXPECT_EQ(findings(), std::vector<std::string>{
-                            "CHK0322A: Ping failed because the network or host is unreachable."});
-}
-
-TEST_F(PingInNamespace, DatagramsThatAreNotTheAnswerAreSkipped) {
-  ASSERT_TRUE(network_.bringLoopbackUp() && network_.ignoreEchoRequests()) << network_.reason();
-  // Our own request arrives first; then a reply to someone else, our reply
-  // but from another host, an error about another request, and at last the
-  // answer: the target is unreachable.
-  Responder network({
-      {Target, [](const Bytes&) { return echoReply(0x11, 0x2A); }},
-      {Other, [](const Bytes&) { return echoReply(0xEF, 0x2A); }},
-      {Other,
-       [](const Bytes& request) {
-         Bytes another = request;
-         another[20 + 6] = 0x01;  // another sequence number
-         return errorAbout(11, 0, another);
-       }},
-      {Other, [](const Bytes& request) { return errorAbout(3, 1, request); }},
-  });
-  EXPECT_FALSE(pingHost(sockets_, *log, Target));
-  EXPECT_EQ(findings(),
-            (std::vector<std::string>{"CHK--DBG: recv: type = 3, id = 0, seq = 0",
-                                      "CHK0313R: Server host 127.0.0.1 is unreachable."}));
-}
-
-TEST_F(PingInNamespace, AnotherAnswerAboutTheRequestIsUnexpected) {
-  ASSERT_TRUE(network_.bringLoopbackUp() && network_.ignoreEchoRequests()) << network_.reason();
-  Responder network({{Other, [](const Bytes& request) { return errorAbout(11, 0, request); }}});
-  EXPECT_FALSE(pingHost(sockets_, *log, Target));
-  EXPECT_EQ(findings(),
-            (std::vector<std::string>{
-                "CHK--DBG: recv: type = 11, id = 0, seq = 0",
-                "CHK0315A: Ping expected ICMP_ECHOREPLY, got message type 11 (code 0)."}));
+  const Bytes ourRequest = datagram(Target, request());
+  Bytes another = ourRequest;
+  another[20 + 6] = 0x01;  // another sequence number
+  {
+    Responder network({{Target, echoReply(0x11, 0x2A)},
+                       {Other, echoReply(0xEF, 0x2A)},
+                       {Other, errorAbout(11, 0, another)},
+                       {Other, errorAbout(3, 1, ourRequest)}});
+    EXPECT_FALSE(pingHost(sockets_, *log, Target));
+  }
+  {
+    Responder network({{Other, errorAbout(11, 0, ourRequest)}});
+    EXPECT_FALSE(pingHost(sockets_, *log, Target));
+  }
+  EXPECT_EQ(
+      logLines(),
+      (std::vector<std::string>{
+          net_test::Version, "CHK0322A: Ping failed because the network or host is unreachable.",
+          "CHK0312A: Ping timeout after 3s.", "CHK--DBG: recv: type = 3, id = 0, seq = 0",
+          "CHK0313R: Server host 127.0.0.1 is unreachable.",
+          "CHK--DBG: recv: type = 11, id = 0, seq = 0",
+          "CHK0315A: Ping expected ICMP_ECHOREPLY, got message type 11 (code 0)."}));
 }
 
 #endif  // _WIN32

@@ -1,8 +1,6 @@
 // The regedit export parser belongs to the POSIX backend; the Windows build
 // reads the real registry and has no parser to test.
 
-#include "platform/posix/regedit_parser.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/regedit_parser.h"
 #include "platform/registry.h"
 #include "test_machine.h"
 
@@ -101,16 +100,21 @@ TEST(RegeditParser, Version5FileGivesDataAsTheAFunctionsReturnIt) {
   EXPECT_EQ(tree.longestValueName(keyAt(tree, key)), 9u);
 }
 
+// A UTF-16LE export (as `reg export` writes it) is read from the machine's
+// file; its characters above 0xFF become '?'.
 TEST(RegeditParser, Regedit4AndUtf16FilesGiveEightBitText) {
   RegistryTree old = parseRegeditExport(
       "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n"
       "\"Servers\"=hex(7):5a,4f,52,44,42,00,5a,4f,52,53,52,56,00,00\n");
   EXPECT_EQ(dataAt(old, "K", "Servers"), std::string("ZORDB\0ZORSRV\0\0", 14));
 
-  RegistryTree wide = parseRegeditExport(
+  TestMachine machine;
+  machine.writeFile(
+      "registry.reg",
       utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n"
                 u"\"Owner\"=\"Ren\u00e9 \u20ac x\U0001F600y\"\r\n"
                 u"\"Note\"=hex(2):41,00,ac,20,00,00\r\n"));
+  RegistryTree wide = platform::posix::loadRegeditFile(machine.host("registry.reg").string());
   EXPECT_EQ(dataAt(wide, "K", "Owner"), sz("Ren\xe9 ? x?y"));
   EXPECT_EQ(dataAt(wide, "K", "Note"), sz("A?"));
 }
@@ -167,27 +171,22 @@ TEST(RegeditParser, MalformedLinesAreSkippedAndReadingGoesOn) {
       "\"ok2\"=\"a\"",
       "[HKLM\\L] trailing",
       "\"ok3\"=\"a\"",
-  }));
-  EXPECT_EQ(namesAt(tree, "K"), (Names{"ok1:1", "ok2:1", "ok3:1"}));
-  EXPECT_EQ(keyAt(tree, "L"), RegistryTree::NoKey);
-}
-
-TEST(RegeditParser, HexDataCutShortKeepsTheBytesRead) {
-  RegistryTree tree = parseRegeditExport(crlf({
-      "REGEDIT4",
-      "[HKLM\\K]",
+      "[HKLM\\M]",
       "\"trailingComma\"=hex:01,02,",
       "\"beforeSection\"=hex:03,\\",
-      "[HKLM\\L]",
+      "[HKLM\\N]",
       "\"beforeBlank\"=hex:04,\\",
       "",
       "\"beforeValue\"=hex:05,\\",
       "\"atEnd\"=hex:06,\\",
   }));
-  EXPECT_EQ(dataAt(tree, "K", "trailingComma"), "\x01\x02");
-  EXPECT_EQ(dataAt(tree, "K", "beforeSection"), "\x03");
-  EXPECT_EQ(namesAt(tree, "L"), (Names{"beforeBlank:3", "beforeValue:3", "atEnd:3"}));
-  EXPECT_EQ(dataAt(tree, "L", "atEnd"), "\x06");
+  EXPECT_EQ(namesAt(tree, "K"), (Names{"ok1:1", "ok2:1", "ok3:1"}));
+  EXPECT_EQ(keyAt(tree, "L"), RegistryTree::NoKey);
+  // Hex data cut short keeps the bytes read.
+  EXPECT_EQ(dataAt(tree, "M", "trailingComma"), "\x01\x02");
+  EXPECT_EQ(dataAt(tree, "M", "beforeSection"), "\x03");
+  EXPECT_EQ(namesAt(tree, "N"), (Names{"beforeBlank:3", "beforeValue:3", "atEnd:3"}));
+  EXPECT_EQ(dataAt(tree, "N", "atEnd"), "\x06");
 }
 
 TEST(RegeditParser, FileWithoutValidFirstLineOrUnreadableIsAnEmptyRegistry) {
@@ -228,4 +227,3 @@ TEST(RegeditParser, LargeFileLoadsInLinearTime) {
 #endif
   EXPECT_LT(elapsed.count(), limit);
 }
-

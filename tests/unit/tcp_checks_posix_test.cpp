@@ -133,16 +133,6 @@ TEST_F(TcpChecks, ServerHostsResolveThroughTheHostsFile) {
           "CHK--DBG: recv: type = 0, id = 239, seq = 42", "CHK0314I: Ping 127.0.0.3 successful."}));
 }
 
-TEST_F(TcpChecks, PingingLoopbackSkipsTheRequestItselfAndSucceeds) {
-  REQUIRE_RAW_SOCKETS();
-  etcFile("hosts", "127.0.0.1 localhost\n");
-  openLog(ThresholdInfo);
-  EXPECT_TRUE(validateTcpAddress(*log, "127.0.0.1"));
-  EXPECT_EQ(logLines(),
-            (Lines{net_test::Version, "CHK0305I: Server localhost has address 127.0.0.1.",
-                   "CHK0314I: Ping 127.0.0.1 successful."}));
-}
-
 TEST_F(TcpChecks, APingThatCannotStartSaysWhy) {
   etcFile("hosts", "127.0.0.1 localhost\n");
   faults("raw-sockets denied\n");

@@ -6,12 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "driver/main_flow.h"
 #include "test_machine.h"
 
 namespace {
@@ -89,13 +87,6 @@ TEST_F(VersionScannerTest, FindsAMarkerAtEveryPositionAroundTheFirstChunkEnd) {
   }
 }
 
-TEST_F(VersionScannerTest, AFileThatCannotBeOpenedYieldsNothingAndADebugLine) {
-  EXPECT_EQ(search("@(#)Corvanta 1\0", "@(#)Corvanta", "gone.bin"), "");
-  std::string log = machine_.readFile("drive_c/search.log");
-  log.erase(std::remove(log.begin(), log.end(), '\r'), log.end());  // text mode on Windows
-  EXPECT_EQ(log, "CHK--DBG: Scanner: Cannot open file gone.bin\n");
-}
-
 TEST_F(VersionScannerTest, WalksMasksInOrderEachOverTheDefaultDirectories) {
   for (const char* name :
        {"a/zor1.exe", "a/zor1.dll", "a/other.exe", "b/zor2.exe", "b/zor2", "b/zor3.x.y"}) {
@@ -110,12 +101,6 @@ TEST_F(VersionScannerTest, WalksMasksInOrderEachOverTheDefaultDirectories) {
             (std::vector<std::string>{"b\\zor2.exe", "b\\zor2.exe", "b\\zor2"}));
   machine_.changeDirectory("drive_c/b");
   EXPECT_EQ(walk("", "zor*.exe; ;"), (std::vector<std::string>{".\\zor2.exe"}));
-}
-
-TEST(CheckerIdentification, NamesTheCheckerLevel) {
-  const std::string text = CheckerIdentification;
-  EXPECT_EQ(text.rfind("@(#)Corvanta ", 0), 0u);
-  EXPECT_EQ(text.substr(text.size() - std::string(CheckerLevel).size()), CheckerLevel);
 }
 
 }  // namespace
