@@ -119,6 +119,11 @@ RunResult TestMachine::run(const std::vector<std::string>& arguments) const {
 
   std::vector<std::string> envp;
   for (const auto& [name, value] : environment_) envp.push_back(name + "=" + value);
+  // A sanitized checker keeps the sanitizer settings of the test run.
+  for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && !environment_.count(name)) envp.push_back(std::string(name) + "=" + value);
+  }
   if (windowsBuild()) {
     const fs::path& prefix = wine::currentPrefix();
     const wine::Environment environment(environment_.begin(), environment_.end());
