@@ -1,5 +1,5 @@
-// Checks of the client components: their files and the server
-// specifications they connect to.
+// Checks of the client components: their files, and the servers they
+// connect to (ZOR_RUNTIME_SERVER and ZOR_BUNDLE_SERVER entries).
 #pragma once
 
 #include <cstdint>
