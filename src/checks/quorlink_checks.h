@@ -24,8 +24,8 @@ void determineQuorLinkProtocols(ReportLog& log, CheckOptions& options);
 void addQuorLinkProtocol(ReportLog& log, std::uint32_t& set, const Str& name);
 /// Checks each protocol of `set`; SNA is reported and removed.
 void checkProtocols(ReportLog& log, CheckOptions& options, std::uint32_t& set);
-/// The check of one server specification entry (protocol and address as
-/// written in it).
+/// The check of one server entry of ZOR_RUNTIME_SERVER or ZOR_BUNDLE_SERVER
+/// (protocol and address as written in it).
 void checkServerSpec(ReportLog& log, CheckOptions& options, const Str& protocol,
                      const Str& address);
 /// The check of the server at `address` for one protocol bit (0: nothing).

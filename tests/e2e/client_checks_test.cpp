@@ -1,5 +1,5 @@
-// The client checks: the runtime and bundle server specifications, all with
-// the local protocol (the QuorLink server is installed with LOC).
+// The client checks: the entries of ZOR_RUNTIME_SERVER and ZOR_BUNDLE_SERVER,
+// all with the local protocol (the QuorLink server is installed with LOC).
 #include "harness.h"
 
 using e2e::RunResult;
