@@ -239,3 +239,19 @@ TEST(QuorLinkChecks, UpdateModeRunsOnlyTheQuorLinkUpdate) {
   EXPECT_OUT(run, {"Loading library wsock32.dll...\r" + std::string(49, ' ') + "\r"});
   EXPECT_EQ(machine.read(EtcDirectory + "services"), services);
 }
+
+// A machine whose socket library is missing, or lacks a procedure, fails
+// every network probe with the loader's message; the rest of the run goes
+// on, and the update fails.
+TEST(QuorLinkChecks, BrokenSocketLibraryStopsTheProbes) {
+  SKIP_ON_WINDOWS_BUILD("only the emulation reads the faults file");
+  TestMachine machine;
+  machine.file("drive_c/zorpisrv.exe", "").env("ZOR_PROTOCOL", "TCI").faults("wsock32 missing\n");
+  RunResult run = machine.run({"-u"});
+  EXPECT_EQ(run.exitStatus, 2);
+  EXPECT_BLOCK(run, {UpdateBlock, "CHK0004R: Error 126 loading wsock32.dll."});
+  run = machine.faults("wsock32 lacks select\n").run({});
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_BLOCK(run, {ServerHeader, VersionCheckOff, TcpProtocol,
+                     "CHK0005R: Cannot load procedure select() from wsock32.dll."});
+}
