@@ -5,6 +5,12 @@ if(NOT CMAKE_CROSSCOMPILING)
 endif()
 set(ZORIVT_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources for cross builds")
 if(NOT GTest_FOUND AND EXISTS ${ZORIVT_GTEST_SOURCE_DIR}/CMakeLists.txt)
+  if(MINGW)
+    # The Windows build's compiler (win32 thread model) has no std::mutex,
+    # which GoogleTest's Notification would use: a customization header
+    # gives it one of Windows' own.
+    include_directories(BEFORE ${CMAKE_CURRENT_LIST_DIR}/gtest-win32)
+  endif()
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)

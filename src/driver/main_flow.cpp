@@ -1,13 +1,14 @@
 #include "driver/main_flow.h"
 
 #include <cstdio>
-#include <ctime>
 
 #include "config/path_utils.h"
 #include "driver/message.h"
 #include "driver/option_scanner.h"
 #include "driver/report_log.h"
 #include "driver/run_phase.h"
+#include "driver/time_text.h"
+#include "platform/clock.h"
 
 namespace {
 
@@ -125,11 +126,11 @@ int runMain(int argc, const char* const* argv) {
   {
     ReportLog log(LogFileName, threshold);
 
-    // The C runtime's own ctime text: the Windows runtime writes the day of
-    // the month with a leading zero where POSIX hosts write a blank.
-    std::time_t now = std::time(nullptr);
-    const char* when = std::ctime(&now);
-    reportUnended(log, msg::CHK0000I, CheckerLevel, when ? when : "\n");
+    // The C runtime's ctime layout (the Windows runtime writes the day of
+    // the month with a leading zero where POSIX hosts write a blank), from
+    // the platform's 64-bit clock rather than a time_t that may end in 2038.
+    const std::string when = runtimeCtimeText(platform::currentTime()) + "\n";
+    reportUnended(log, msg::CHK0000I, CheckerLevel, when.c_str());
 
     if (options.version < 100) options.version *= 10;
     report(log, msg::CHK0001I, options.version / 100, options.version % 100);

@@ -1,7 +1,6 @@
 #include "net/services_file.h"
 
 #include <cstdio>
-#include <ctime>
 #include <string>
 
 #include "config/path_utils.h"
@@ -10,6 +9,7 @@
 #include "net/etc_directory.h"
 #include "net/socket_library.h"
 #include "net/tcp_checks.h"
+#include "platform/clock.h"
 #include "platform/file.h"
 
 namespace {
@@ -57,7 +57,7 @@ std::int32_t addServiceEntry(ReportLog& log, const Str& servicesPath, const Str&
     return 1;
   }
 
-  const std::string now = ctimeText(std::time(nullptr));
+  const std::string now = ctimeText(platform::currentTime());
   const std::string pattern = serviceName.str() + "*";
   const std::string entry = entryLine(serviceName, port);
   // Lines written here end like the line read before them, so a file with

@@ -1,10 +1,19 @@
 // The Winsock 1.1 interface as the checker binds it at run time: the layouts
-// of its structures and the signatures of its 22 procedures, in the 64-bit
-// Windows ABI. The real wsock32.dll and the POSIX backend's built-in one
-// both follow them; nothing here includes a system header.
+// of its structures and the signatures of its 22 procedures, in the Windows
+// ABI of the program's own width: 32-bit Windows orders the members of
+// WSADATA and servent differently from 64-bit Windows. The real wsock32.dll
+// and the POSIX backend's built-in one both follow them; nothing here
+// includes a system header.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+
+#if UINTPTR_MAX > 0xFFFFFFFFu
+#define ZORIVT_WINSOCK_64 1
+#else
+#define ZORIVT_WINSOCK_64 0
+#endif
 
 #if defined(_WIN32) && !defined(_WIN64)
 #define ZORIVT_WSAAPI __stdcall
@@ -54,12 +63,21 @@ struct HostEnt {
   char** h_addr_list;
 };
 
-struct ServEnt {  // the 64-bit layout: the protocol before the port
+#if ZORIVT_WINSOCK_64
+struct ServEnt {  // 64-bit: the protocol before the port
   char* s_name;
   char** s_aliases;
   char* s_proto;
   short s_port;
 };
+#else
+struct ServEnt {  // 32-bit: the port before the protocol
+  char* s_name;
+  char** s_aliases;
+  short s_port;
+  char* s_proto;
+};
+#endif
 
 struct ProtoEnt {
   char* p_name;
@@ -67,7 +85,8 @@ struct ProtoEnt {
   short p_proto;
 };
 
-struct WsaData {  // the 64-bit layout
+#if ZORIVT_WINSOCK_64
+struct WsaData {  // 64-bit: the counts and vendor pointer before the texts
   std::uint16_t wVersion;
   std::uint16_t wHighVersion;
   unsigned short iMaxSockets;
@@ -76,6 +95,17 @@ struct WsaData {  // the 64-bit layout
   char szDescription[DescriptionLength + 1];
   char szSystemStatus[SystemStatusLength + 1];
 };
+#else
+struct WsaData {  // 32-bit: the texts first
+  std::uint16_t wVersion;
+  std::uint16_t wHighVersion;
+  char szDescription[DescriptionLength + 1];
+  char szSystemStatus[SystemStatusLength + 1];
+  unsigned short iMaxSockets;
+  unsigned short iMaxUdpDg;
+  char* lpVendorInfo;
+};
+#endif
 
 struct InAddr {
   std::uint32_t s_addr;  // network byte order
@@ -103,8 +133,64 @@ struct TimeVal {
   std::int32_t tv_usec;
 };
 
-static_assert(sizeof(SockAddrIn) == 16, "sockaddr_in is 16 bytes");
-static_assert(sizeof(InAddr) == 4, "in_addr is 4 bytes");
+// Every member's offset and every size, as the Windows ABI of this width
+// has them (the Windows build's tests also compare them with the SDK's own
+// <winsock.h>, for both widths).
+#define ZORIVT_ABI(type, member, at32, at64) \
+  static_assert(offsetof(type, member) == (ZORIVT_WINSOCK_64 ? (at64) : (at32)), #type "." #member)
+#define ZORIVT_ABI_SIZE(type, size32, size64) \
+  static_assert(sizeof(type) == (ZORIVT_WINSOCK_64 ? (size64) : (size32)), "size of " #type)
+
+ZORIVT_ABI(HostEnt, h_name, 0, 0);
+ZORIVT_ABI(HostEnt, h_aliases, 4, 8);
+ZORIVT_ABI(HostEnt, h_addrtype, 8, 16);
+ZORIVT_ABI(HostEnt, h_length, 10, 18);
+ZORIVT_ABI(HostEnt, h_addr_list, 12, 24);
+ZORIVT_ABI_SIZE(HostEnt, 16, 32);
+
+ZORIVT_ABI(ServEnt, s_name, 0, 0);
+ZORIVT_ABI(ServEnt, s_aliases, 4, 8);
+ZORIVT_ABI(ServEnt, s_port, 8, 24);
+ZORIVT_ABI(ServEnt, s_proto, 12, 16);
+ZORIVT_ABI_SIZE(ServEnt, 16, 32);
+
+ZORIVT_ABI(ProtoEnt, p_name, 0, 0);
+ZORIVT_ABI(ProtoEnt, p_aliases, 4, 8);
+ZORIVT_ABI(ProtoEnt, p_proto, 8, 16);
+ZORIVT_ABI_SIZE(ProtoEnt, 12, 24);
+
+ZORIVT_ABI(WsaData, wVersion, 0, 0);
+ZORIVT_ABI(WsaData, wHighVersion, 2, 2);
+ZORIVT_ABI(WsaData, szDescription, 4, 16);
+ZORIVT_ABI(WsaData, szSystemStatus, 261, 273);
+ZORIVT_ABI(WsaData, iMaxSockets, 390, 4);
+ZORIVT_ABI(WsaData, iMaxUdpDg, 392, 6);
+ZORIVT_ABI(WsaData, lpVendorInfo, 396, 8);
+ZORIVT_ABI_SIZE(WsaData, 400, 408);
+
+ZORIVT_ABI(InAddr, s_addr, 0, 0);
+ZORIVT_ABI_SIZE(InAddr, 4, 4);
+
+ZORIVT_ABI(SockAddr, sa_family, 0, 0);
+ZORIVT_ABI(SockAddr, sa_data, 2, 2);
+ZORIVT_ABI_SIZE(SockAddr, 16, 16);
+
+ZORIVT_ABI(SockAddrIn, sin_family, 0, 0);
+ZORIVT_ABI(SockAddrIn, sin_port, 2, 2);
+ZORIVT_ABI(SockAddrIn, sin_addr, 4, 4);
+ZORIVT_ABI(SockAddrIn, sin_zero, 8, 8);
+ZORIVT_ABI_SIZE(SockAddrIn, 16, 16);
+
+ZORIVT_ABI(FdSet, fd_count, 0, 0);
+ZORIVT_ABI(FdSet, fd_array, 4, 8);
+ZORIVT_ABI_SIZE(FdSet, 260, 520);
+
+ZORIVT_ABI(TimeVal, tv_sec, 0, 0);
+ZORIVT_ABI(TimeVal, tv_usec, 4, 4);
+ZORIVT_ABI_SIZE(TimeVal, 8, 8);
+
+#undef ZORIVT_ABI
+#undef ZORIVT_ABI_SIZE
 
 using GetHostNameFn = int(ZORIVT_WSAAPI*)(char* name, int length);
 using GetHostByNameFn = HostEnt*(ZORIVT_WSAAPI*)(const char* name);

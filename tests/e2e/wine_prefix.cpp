@@ -217,17 +217,19 @@ std::string windowsPath(const fs::path& host) {
   return path;
 }
 
-/// Wine's loader. The loader itself rather than the "wine" script where it
-/// can be found: a shell drops variables whose names hold a dot (such as
-/// UNIX.UID) from the environment it passes on.
+/// Wine's 32-bit loader: the checker is a 32-bit program, and in a 64-bit
+/// prefix Wine's own programs started by it are the 32-bit ones, so that
+/// regedit imports into the 32-bit registry view (WOW64), where a 32-bit
+/// installer writes. The loader itself rather than the "wine" script: a
+/// shell drops variables whose names hold a dot (such as UNIX.UID) from the
+/// environment it passes on.
 std::string wineProgram() {
   const char* chosen = std::getenv("ZORIVT_E2E_WINE");
   if (chosen && *chosen) return chosen;
-  for (const char* loader : {"/usr/lib/wine/wine64", "/usr/lib/x86_64-linux-gnu/wine/wine64"}) {
+  for (const char* loader : {"/usr/lib/wine/wine", "/usr/lib/i386-linux-gnu/wine/wine"}) {
     if (::access(loader, X_OK) == 0) return loader;
   }
-  const std::string found = findProgram("wine64");
-  return found != "wine64" ? found : "wine";
+  return findProgram("wine");
 }
 
 /// The host environment of Wine's own programs in the prefix.
@@ -237,8 +239,9 @@ std::vector<std::string> wineEnvironment(const fs::path& prefix, bool withHome =
                                "WINEDLLOVERRIDES=mscoree,mshtml=", "PATH=/usr/bin:/bin"};
   const char* home = std::getenv("HOME");
   if (home && withHome) env.push_back(std::string("HOME=") + home);
-  const std::string loader = wineProgram();
-  if (fs::path(loader).filename() == "wine64") env.push_back("WINELOADER=" + loader);
+  // The architecture of a prefix that does not exist yet (win32 or win64).
+  const char* arch = std::getenv("ZORIVT_E2E_WINEARCH");
+  if (arch && *arch) env.push_back(std::string("WINEARCH=") + arch);
   if (const char* server = std::getenv("WINESERVER")) {
     env.push_back(std::string("WINESERVER=") + server);
   }

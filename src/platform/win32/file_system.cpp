@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <windows.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <string>
 
 #include "platform/file.h"
 #include "platform/fault_injection.h"
@@ -23,15 +25,35 @@ bool fileMode(const std::string& path, unsigned& mode) {
 bool isReadable(const std::string& path) { return _access(path.c_str(), 4) == 0; }
 
 std::string currentDirectory() {
-  char buffer[MAX_PATH];
-  if (_getcwd(buffer, sizeof buffer) == nullptr) return std::string();
-  return buffer;
+  // A directory longer than MAX_PATH is possible on current Windows: the
+  // system tells the room it needs (its NUL included), and the directory may
+  // change between the calls, hence a few attempts.
+  std::string buffer(MAX_PATH, '\0');
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), &buffer[0]);
+    if (length == 0) return std::string();
+    if (length < buffer.size()) {
+      buffer.resize(length);
+      return buffer;
+    }
+    buffer.assign(length, '\0');
+  }
+  return std::string();
 }
 
 std::string currentDirectoryOfDrive(int drive) {
-  char buffer[MAX_PATH];
-  if (_getdcwd(drive, buffer, sizeof buffer) == nullptr) return std::string();
-  return buffer;
+  // _getdcwd tells no size: the buffer doubles while it is too small, up to
+  // the longest path Windows has.
+  for (std::size_t size = MAX_PATH; size <= 65536; size *= 2) {
+    std::string buffer(size, '\0');
+    errno = 0;
+    if (_getdcwd(drive, &buffer[0], static_cast<int>(size)) != nullptr) {
+      buffer.resize(buffer.find('\0'));
+      return buffer;
+    }
+    if (errno != ERANGE) break;
+  }
+  return std::string();
 }
 
 bool removeFile(const std::string& path) {
@@ -93,7 +115,16 @@ std::FILE* openFile(const std::string& path, File::Access access, File::Kind kin
 }
 
 bool seekFile(std::FILE* handle, std::int64_t offset) {
-  return _fseeki64(handle, offset, SEEK_CUR) == 0;
+  // A 64-bit move through fgetpos and fsetpos, whose position is the file's
+  // 64-bit byte offset in Windows' C runtime: _fseeki64 is not in NT 4.0's,
+  // and MinGW's stand-in for it needs _filelengthi64, which may not be
+  // either.
+  fpos_t position;
+  if (std::fgetpos(handle, &position) != 0) return false;
+  const std::int64_t target = static_cast<std::int64_t>(position) + offset;
+  if (target < 0) return false;
+  position = static_cast<fpos_t>(target);
+  return std::fsetpos(handle, &position) == 0;
 }
 
 }  // namespace detail
