@@ -3,7 +3,7 @@
 #   cmake --install build [--prefix DIR]      bin/zorivt, share/man/man1/zorivt.1,
 #                                             share/doc/zorivt/{messages,emulated-machine}.md
 #   cd build && cpack -G DEB                  zorivt_<version>_<arch>.deb
-#   cd build-mingw && cpack -G ZIP            zorivt-<version>-win64.zip
+#   cd build-mingw && cpack -G ZIP            zorivt-<version>-win32.zip
 include(GNUInstallDirs)
 
 set(ZORIVT_PACKAGE_MAINTAINER "zorivt maintainers <zorivt-maintainers@example.org>"
@@ -72,6 +72,8 @@ endif()
 
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
+  # The one Windows program is the 32-bit one, for every Windows.
+  set(CPACK_SYSTEM_NAME win32)
 else()
   set(CPACK_GENERATOR DEB)
 endif()

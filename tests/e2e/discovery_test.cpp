@@ -1,5 +1,8 @@
 // Installation discovery: the version gate and the product directory from
 // the registry, with the current directory as the fallback.
+#include <algorithm>
+#include <filesystem>
+
 #include "harness.h"
 
 using e2e::RunResult;
@@ -51,5 +54,29 @@ TEST(Discovery, RegistryDirectoryWithItsBinIsTheProductPath) {
     machine.registry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.3]\n\"Directory\"=\"" +
                      std::string(directory) + "\"\n");
     EXPECT_BLOCK(machine.run({"-v", "ZOR_LANG"}), expected);
+  }
+}
+
+// The bundled demo machine, as an administrator finds it: the product's
+// keys are read, its version and the ObjectStore server's parameters among
+// them. Under Wine's 64-bit setup the 32-bit regedit imports them into the
+// 32-bit registry view, where the product's installer puts them, and the
+// checker must find them there (a 64-bit one would not). The parameters'
+// order is the registry's, which differs under Wine.
+TEST(Discovery, DemoMachineProductAndObjectStoreKeysAreFound) {
+  TestMachine machine;
+  std::filesystem::copy(std::string(ZORIVT_SOURCE_DIR) + "/examples/demo-machine", machine.root(),
+                        std::filesystem::copy_options::recursive |
+                            std::filesystem::copy_options::overwrite_existing);
+  machine.workingDirectory("drive_c/Corvanta").env("OS_ROOTDIR", "C:\\ODI\\OSTORE");
+  RunResult run = machine.run({"-i"});
+  EXPECT_EQ(run.exitStatus, 0) << run.command;
+  for (const char* line : {"CHK0063I: Corvanta profile used: c:\\corvanta\\zorpzcfg.prf.",
+                           "CHK0090I: Corvanta version read from Registry: 2.3.0.412.",
+                           "CHK0076I: ObjectStore server parameters:",
+                           "CHK0078I:   Log File: C:\\ODI\\OSTORE\\osserver.log",
+                           "CHK0078I:   Cache Size: 8388608"}) {
+    EXPECT_NE(std::find(run.log.begin(), run.log.end(), line), run.log.end())
+        << line << " missing from the log of " << run.command;
   }
 }

@@ -1,6 +1,12 @@
 // The Windows build under Wine: one Wine prefix per test run stands in for
 // the machine directory of each test in turn.
 //
+// The prefix is 32-bit or 64-bit (WOW64), as ZORIVT_E2E_WINEARCH (win32 or
+// win64) asks when it is created. Every Wine program runs through Wine's
+// 32-bit loader, the checker as well as regedit: in a 64-bit prefix the
+// machine's registry is thus imported into the 32-bit registry view, where
+// a 32-bit installer writes, and the 32-bit checker must find it there.
+//
 // Booting the prefix (once per run) creates it when it is new, starts a
 // persistent wineserver with Wine's own services, empties the environment
 // that Wine would give every process from its registry, and keeps a copy of

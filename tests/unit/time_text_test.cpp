@@ -14,7 +14,7 @@ TEST(TimeText, CtimeLayoutOnEveryDateAfterTheThirtyTwoBitEnds) {
     const char* date;
     const char* year;
   } cases[] = {{1717588800, "Wed Jun  5 ", " 2024"},
-               {2214129600, "Thu Feb 29 ", " 2040"},
+               {2214129600, "Wed Feb 29 ", " 2040"},
                {4294987200, "Sun Feb  7 ", " 2106"}};
   for (const auto& c : cases) {
     const std::string text = ctimeText(c.when);
