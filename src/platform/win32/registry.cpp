@@ -1,4 +1,7 @@
-// Win32 backend only: the registry through the advapi32 functions.
+// Win32 backend only: the registry through the advapi32 functions. The
+// program is 32-bit, like the product: on 64-bit Windows it reads the 32-bit
+// registry view by itself, where the product's 32-bit installer writes its
+// keys, and the system keys it reads are shared by both views.
 #include <windows.h>
 
 #include "platform/registry.h"
