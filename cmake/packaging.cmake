@@ -32,7 +32,7 @@ file(WRITE ${CMAKE_BINARY_DIR}/doc/copyright
   "Upstream-Name: zorivt\n"
   "\n"
   "Files: *\n"
-  "Copyright: the zorivt authors\n"
+  "Copyright: 2026 the zorivt authors\n"
   "License: MIT\n"
   " ${ZORIVT_LICENSE_TEXT}\n")
 
