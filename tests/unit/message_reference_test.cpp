@@ -150,7 +150,10 @@ TEST(MessageReference, GivesEachCodeTheCatalogsClassInItsEntryAndInTheTable) {
   EXPECT_EQ(ReferenceEntryCount, entries);
   for (std::size_t i = 0; i < ReferenceEntryCount; ++i) {
     EXPECT_TRUE(tabled.count(ReferenceEntries[i].code)) << ReferenceEntries[i].code;
+    EXPECT_FALSE(whatToDo(ReferenceEntries[i]).empty()) << ReferenceEntries[i].code << ": no what to do";
   }
+  // Code quotes keep their text, file masks included.
+  EXPECT_EQ(plainText("> **Class:** `zor*.exe` and *path*"), "Class: zor*.exe and path");
 }
 
 TEST(MessageReference, DocumentsArePlainAsciiAndTheVersionIsTheLevelsFirstNumbers) {
