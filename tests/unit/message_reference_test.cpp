@@ -1,6 +1,9 @@
 // Keeps docs/messages.md in step with the checker: every message that some
 // routine under src/ emits has a heading there, every heading names such a
-// message, and the text quoted under it has the catalog's wording.
+// message, and the text quoted under it has the catalog's wording; the
+// class of every code, in its entry and in the table of codes, is the
+// catalog's. Also keeps the documents plain ASCII and the package version
+// in step with the checker's level.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,7 +14,9 @@
 #include <sstream>
 #include <string>
 
+#include "driver/main_flow.h"
 #include "driver/message_catalog.h"
+#include "report/reference.h"
 
 namespace fs = std::filesystem;
 
@@ -68,6 +73,17 @@ bool sameWording(const std::string& catalogText, const std::string& quotedText) 
   return true;
 }
 
+/// The class of a catalog id as the reference names it.
+std::string classOfId(MessageId id) {
+  if (id == msg::CHK_DBG) return "debug";
+  if (id < 26300) return "information";
+  if (id < 26600) return "attention";
+  if (id < 26900) return "error";
+  return "always shown";
+}
+
+bool sourceTreeReadable(const fs::path& root) { return fs::exists(root / "docs" / "messages.md"); }
+
 }  // namespace
 
 TEST(MessageReference, DescribesExactlyTheEmittedMessagesInTheirWording) {
@@ -98,4 +114,67 @@ TEST(MessageReference, DescribesExactlyTheEmittedMessagesInTheirWording) {
           << code << ": '" << quoted << "' is not the catalog's '" << catalog[code] << "'";
     }
   }
+}
+
+TEST(MessageReference, GivesEachCodeTheCatalogsClassInItsEntryAndInTheTable) {
+  const fs::path root = ZORIVT_SOURCE_DIR;
+  if (!sourceTreeReadable(root)) GTEST_SKIP() << "the source tree is not readable from here";
+  const std::string reference = readText(root / "docs" / "messages.md");
+  // Class and ids per code from the catalog: "error (id 26620)".
+  std::map<std::string, std::set<std::string>> classes, ids;
+  for (std::size_t i = 0; i < MessageCatalogSize; ++i) {
+    const std::string code = std::string(MessageCatalog[i].text).substr(0, 8);
+    classes[code].insert(classOfId(MessageCatalog[i].id));
+    ids[code].insert(std::to_string(MessageCatalog[i].id));
+  }
+  const std::regex classLine(R"(### (CHK\S+)\s*\n\s*\n> [^\n]*\n\s*\n- \*\*Class:\*\* ([a-z ]+) \(id ([0-9]+)\))");
+  std::size_t entries = 0;
+  for (std::sregex_iterator it(reference.begin(), reference.end(), classLine), end; it != end; ++it) {
+    ++entries;
+    const std::string code = (*it)[1];
+    EXPECT_TRUE(classes[code].count((*it)[2])) << code << " is not " << (*it)[2] << " in the catalog";
+    EXPECT_TRUE(ids[code].count((*it)[3])) << code << " has no id " << (*it)[3] << " in the catalog";
+  }
+  const std::regex tableRow(R"(\n\| `(CHK\S+)` \| ([a-z ]+) \| ([0-9, ]+) \|)");
+  std::set<std::string> tabled;
+  for (std::sregex_iterator it(reference.begin(), reference.end(), tableRow), end; it != end; ++it) {
+    const std::string code = (*it)[1];
+    tabled.insert(code);
+    std::string listed;
+    for (const std::string& id : ids[code]) listed += (listed.empty() ? "" : ", ") + id;
+    EXPECT_TRUE(classes[code].count((*it)[2])) << code << " is not " << (*it)[2] << " in the catalog";
+    EXPECT_EQ((*it)[3].str(), listed) << code;
+  }
+  // Every entry is in the table and generated into zorivt-report.
+  EXPECT_EQ(tabled.size(), entries);
+  EXPECT_EQ(ReferenceEntryCount, entries);
+  for (std::size_t i = 0; i < ReferenceEntryCount; ++i) {
+    EXPECT_TRUE(tabled.count(ReferenceEntries[i].code)) << ReferenceEntries[i].code;
+    EXPECT_FALSE(whatToDo(ReferenceEntries[i]).empty()) << ReferenceEntries[i].code << ": no what to do";
+  }
+  // Code quotes keep their text, file masks included.
+  EXPECT_EQ(plainText("> **Class:** `zor*.exe` and *path*"), "Class: zor*.exe and path");
+}
+
+TEST(MessageReference, DocumentsArePlainAsciiAndTheVersionIsTheLevelsFirstNumbers) {
+  const fs::path root = ZORIVT_SOURCE_DIR;
+  if (!sourceTreeReadable(root)) GTEST_SKIP() << "the source tree is not readable from here";
+  for (const char* name : {"README.md", "LICENSE", "docs/messages.md", "docs/zorivt.1", "docs/zorivt-report.1",
+                           "docs/emulated-machine.md", "docs/README.txt", "docs/changelog"}) {
+    const std::string text = readText(root / name);
+    EXPECT_FALSE(text.empty()) << name;
+    for (std::size_t i = 0, line = 1; i < text.size(); ++i) {
+      if (text[i] == '\n') ++line;
+      const unsigned char c = static_cast<unsigned char>(text[i]);
+      if (c >= 0x80 || (c < 0x20 && c != '\n')) {
+        ADD_FAILURE() << name << ":" << line << " holds the byte " << int(c);
+        break;
+      }
+    }
+  }
+  // "V2R3.4.2": version 2, release 3, modification 4 make the package's 2.3.4.
+  std::smatch parts;
+  const std::string level = CheckerLevel;
+  ASSERT_TRUE(std::regex_match(level, parts, std::regex(R"(V([0-9]+)R([0-9]+)\.([0-9]+)\.[0-9]+)")));
+  EXPECT_EQ(parts[1].str() + "." + parts[2].str() + "." + parts[3].str(), ZORIVT_PACKAGE_VERSION);
 }
