@@ -1,11 +1,11 @@
 #include "report/reference.h"
 
-#include <cctype>
 #include <sstream>
 
+#include "driver/str.h"
+
 const ReferenceEntry* findReferenceEntry(const std::string& code) {
-  std::string wanted = code;
-  for (char& c : wanted) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const std::string wanted = Str(code.c_str()).uppered().c_str();
   for (std::size_t i = 0; i < ReferenceEntryCount; ++i) {
     if (wanted == ReferenceEntries[i].code) return &ReferenceEntries[i];
   }
