@@ -1,5 +1,6 @@
 #include "scan/version_scanner.h"
 
+#include <cstring>
 #include <vector>
 
 #include "driver/message.h"
@@ -36,15 +37,8 @@ void prepareMarkers() {
   for (VersionMarker& marker : Markers) marker.text[0] = marker.first;
 }
 
-/// Bytes searched per chunk beyond the marker's own length.
-constexpr std::size_t ChunkExtra = 1024;
 /// Most bytes read at a match; the reported text is never longer.
 constexpr std::size_t TextLimit = 128;
-/// The scan reads its files through a buffer of this size: the chunks are
-/// small and each is followed by a short move back, which then stays in the
-/// buffer instead of costing a read from the system. Larger buffers were
-/// measured to make the system's copy into them several times slower.
-constexpr std::size_t ScanReadBufferSize = 64 * 1024;
 
 /// Printable in the C locale (isprint): the characters from blank to "~".
 bool isPrintable(unsigned char c) {
@@ -130,11 +124,11 @@ VersionFileWalker::VersionFileWalker(const Str& defaultPath, const Str& masks)
 
 bool VersionFileWalker::advance() {
   scanner_.reset();
-  if (!include_.empty() && !directories_.remaining().empty()) {
+  if (!include_.empty() && !directories_.atEnd()) {
     scanner_ = std::make_unique<DirectoryScanner>(directories_.nextToken(), Str("*"));
     return true;
   }
-  if (masks_.remaining().empty()) return false;
+  if (masks_.atEnd()) return false;
 
   Str mask = masks_.nextToken();
   exclude_ = Str();
@@ -187,41 +181,66 @@ bool VersionFileWalker::nextFile(Str& path) {
   }
 }
 
-Str searchMarker(ReportLog& log, const Str& path, const Str& marker) {
+namespace {
+
+/// The printable text at `at` in `bytes` (which hold `count` bytes), at most
+/// TextLimit of them.
+Str textAt(const unsigned char* bytes, std::size_t count, std::size_t at) {
+  const std::size_t end = count - at < TextLimit ? count : at + TextLimit;
+  std::size_t length = at;
+  while (length < end && isPrintable(bytes[length])) ++length;
+  return Str(reinterpret_cast<const char*>(bytes + at), length - at);
+}
+
+/// Reads the file once, front to back, and sets texts[i] to the text at the
+/// first occurrence of markers[i] (empty when there is none), for one or two
+/// markers; it stops as soon as the first marker is found, the later ones
+/// being wanted only without it. False when the file cannot be opened (a
+/// file that is not a regular file is never opened).
+///
+/// The file comes in large blocks straight into one buffer. A match counts
+/// only where the TextLimit bytes after its start are in the buffer (or the
+/// file ends before); the bytes from that limit on move to the front for
+/// the next block, so no occurrence is missed or counted twice and the text
+/// after a match never needs another read.
+bool scanFile(const Str& path, const MarkerTables* const* markers, std::size_t count, Str* texts) {
   platform::File file;
   if (!file.open(path.str(), platform::File::Access::Read, platform::File::Kind::Binary)) {
-    report(log, msg::CHK_DBG, "Scanner: Cannot open file %2", path);
-    return Str();
+    return false;
   }
-  file.bufferReads(ScanReadBufferSize);
-
-  const std::size_t m = marker.length();
-  const MarkerTables tables(marker);
-
-  const std::size_t chunk = m + ChunkExtra;
-  std::vector<unsigned char> buffer(chunk + 1);
+  std::vector<unsigned char> buffer(TextLimit + VersionScanBlockSize);
+  std::size_t filled = 0;
+  bool found[2] = {false, false};
   for (;;) {
-    const std::size_t got = file.read(reinterpret_cast<char*>(buffer.data()), chunk);
-    const std::int64_t w = findInChunk(buffer.data(), got, tables);
-    if (w >= 0) {
-      if (!file.seekRelative(-static_cast<std::int64_t>(got - static_cast<std::size_t>(w)))) {
-        report(log, msg::CHK_DBG, "Scanner: error setting file pointer");
-        return Str();
-      }
-      char text[TextLimit];
-      const std::size_t read = file.read(text, TextLimit);
-      std::size_t length = 0;
-      while (length < read && isPrintable(static_cast<unsigned char>(text[length]))) ++length;
-      return Str(text, length);
+    const std::size_t got =
+        file.read(reinterpret_cast<char*>(buffer.data() + filled), VersionScanBlockSize);
+    filled += got;
+    const bool atEnd = got < VersionScanBlockSize;  // the end of the file, or a read error
+    const std::size_t limit = atEnd ? filled : filled - TextLimit;
+    for (std::size_t i = 0; i < count; ++i) {
+      if (found[i]) continue;
+      const std::int64_t w = findInChunk(buffer.data(), filled, *markers[i]);
+      if (w < 0 || static_cast<std::size_t>(w) >= limit) continue;
+      texts[i] = textAt(buffer.data(), filled, static_cast<std::size_t>(w));
+      found[i] = true;
+      if (i == 0) return true;
     }
-    if (got < chunk) return Str();
-    // Step back so that consecutive chunks overlap by m + 2 bytes and a marker
-    // across the end of this chunk lies whole in the next one.
-    if (!file.seekRelative(-static_cast<std::int64_t>(m + 2))) {
-      report(log, msg::CHK_DBG, "Scanner: error setting file pointer");
-      return Str();
-    }
+    if (atEnd) return true;
+    std::memmove(buffer.data(), buffer.data() + limit, filled - limit);
+    filled -= limit;
   }
+}
+
+}  // namespace
+
+Str searchMarker(ReportLog& log, const Str& path, const Str& marker) {
+  const MarkerTables tables(marker);
+  const MarkerTables* markers[] = {&tables};
+  Str text;
+  if (!scanFile(path, markers, 1, &text)) {
+    report(log, msg::CHK_DBG, "Scanner: Cannot open file %2", path);
+  }
+  return text;
 }
 
 std::int32_t scanVersionStrings(ReportLog& log, const Str& defaultPath, const Str& masks) {
@@ -229,17 +248,28 @@ std::int32_t scanVersionStrings(ReportLog& log, const Str& defaultPath, const St
   report(log, msg::CHK_DBG, "FileMask = '%2', DefaultPath = '%3'", masks, defaultPath);
 
   prepareMarkers();
+  const Str markerTexts[2] = {Str(Markers[0].text), Str(Markers[1].text)};
+  const MarkerTables tables[2] = {MarkerTables(markerTexts[0]), MarkerTables(markerTexts[1])};
   std::size_t index = 0;  // the marker tried first; kept from one file to the next
   std::int32_t count = 0;
   VersionFileWalker walker(defaultPath, masks);
   Str path;
   for (bool more = walker.firstFile(path); more; more = walker.nextFile(path)) {
     reportUnended(log, msg::CHK0066I, absolutePath(path));
-    Str text = searchMarker(log, path, Str(Markers[index].text));
-    if (text.empty()) {
+    // Both markers in one reading: the one tried first wins wherever it is,
+    // the other counts only when the file lacks the first.
+    const MarkerTables* order[] = {&tables[index], &tables[1 - index]};
+    Str texts[2];
+    Str text;
+    if (!scanFile(path, order, 2, texts)) {
+      // One line for each marker that could not be looked for.
+      report(log, msg::CHK_DBG, "Scanner: Cannot open file %2", path);
+      report(log, msg::CHK_DBG, "Scanner: Cannot open file %2", path);
+    } else if (!texts[0].empty()) {
+      text = texts[0];
+    } else if (!texts[1].empty()) {
       index = 1 - index;
-      text = searchMarker(log, path, Str(Markers[index].text));
-      if (text.empty()) index = 1 - index;
+      text = texts[1];
     }
     writeLineEnd(log);
     if (text.empty()) {

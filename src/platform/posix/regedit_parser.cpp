@@ -1,9 +1,15 @@
 // POSIX backend only: the regedit export parser behind the emulated registry.
 #include "platform/posix/regedit_parser.h"
 
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
+#include "platform/posix/machine.h"
 #include "platform/registry.h"
 
 namespace platform::posix {
@@ -154,13 +160,15 @@ bool isStringType(std::uint32_t type) {
   return type == RegistryString || type == RegistryExpandString || type == RegistryMultiString;
 }
 
-/// The file's bytes as 8-bit text.
-std::string decodeFileText(std::string_view bytes) {
+/// The file's bytes as 8-bit text: a view of them, or of `narrowed` for a
+/// UTF-16 file, so that 8-bit text is never copied.
+std::string_view decodeFileText(std::string_view bytes, std::string& narrowed) {
   if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
-    return narrowUtf16(bytes.substr(2));
+    narrowed = narrowUtf16(bytes.substr(2));
+    return narrowed;
   }
   if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-  return std::string(bytes);
+  return bytes;
 }
 
 /// The lines of a text, each without its line end and trailing blanks.
@@ -351,6 +359,7 @@ class RegeditParser {
       return true;
     }
     if (!data.empty() && data[0] == '"') {
+      bytes.reserve(data.size());  // the text and its NUL, without growing twice its size
       std::size_t pos = 0;
       if (!readQuoted(data, pos, bytes) || pos != data.size()) return false;
       bytes.push_back('\0');
@@ -428,37 +437,72 @@ std::size_t RegistryTree::longestValueName(KeyId key) const {
   return keys_[key].longestValueName;
 }
 
-RegistryTree parseRegeditExport(std::string_view bytes) {
+RegistryTree parseRegeditExport(std::string_view bytes, bool* recognised) {
   RegistryTree tree;
-  const std::string text = decodeFileText(bytes);
+  if (recognised != nullptr) *recognised = false;
+  std::string narrowed;
+  const std::string_view text = decodeFileText(bytes, narrowed);
   LineReader header(text);
   std::string_view first;
   if (!header.next(first)) return tree;
   bool version5 = first == "Windows Registry Editor Version 5.00";
   if (!version5 && first != "REGEDIT4") return tree;
+  if (recognised != nullptr) *recognised = true;
 
   std::size_t firstEnd = text.find('\n');
-  std::string_view body = firstEnd == std::string::npos
-                              ? std::string_view()
-                              : std::string_view(text).substr(firstEnd + 1);
+  std::string_view body =
+      firstEnd == std::string_view::npos ? std::string_view() : text.substr(firstEnd + 1);
   RegistryTreeBuilder builder(tree);
   RegeditParser(body, version5, builder).run();
   builder.finish();
   return tree;
 }
 
-RegistryTree loadRegeditFile(const std::string& hostPath) {
-  // Plain stdio: a stream would throw when the path is a directory.
-  std::FILE* file = std::fopen(hostPath.c_str(), "rb");
-  if (file == nullptr) return RegistryTree();
-  std::string bytes;
-  char buffer[65536];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
-  bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) return RegistryTree();
-  return parseRegeditExport(bytes);
+RegistryTree loadRegeditFile(const std::string& hostPath, RegeditFileState* state) {
+  RegeditFileState ignored;
+  RegeditFileState& result = state != nullptr ? *state : ignored;
+  int fd = -1;
+  switch (openRegularHostFile(hostPath, fd)) {
+    case HostOpen::Opened:
+      break;
+    case HostOpen::Missing:
+      result = RegeditFileState::Missing;
+      return RegistryTree();
+    case HostOpen::NotRegular:
+      result = RegeditFileState::NotRegular;
+      return RegistryTree();
+    case HostOpen::Unreadable:
+      result = RegeditFileState::Unreadable;
+      return RegistryTree();
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || static_cast<std::uint64_t>(st.st_size) > SIZE_MAX) {
+    ::close(fd);
+    result = RegeditFileState::Unreadable;
+    return RegistryTree();
+  }
+  // The file is mapped, not copied: the parser reads the bytes where they
+  // are, and only what the tree keeps is held a second time.
+  const std::size_t size = static_cast<std::size_t>(st.st_size);
+  void* mapped = size == 0 ? nullptr : ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+  ::close(fd);
+  if (mapped == MAP_FAILED) {
+    result = RegeditFileState::Unreadable;
+    return RegistryTree();
+  }
+  if (mapped != nullptr) ::madvise(mapped, size, MADV_SEQUENTIAL);
+  bool recognised = false;
+  RegistryTree tree;
+  try {
+    tree = parseRegeditExport(
+        std::string_view(static_cast<const char*>(mapped), mapped == nullptr ? 0 : size), &recognised);
+  } catch (...) {
+    if (mapped != nullptr) ::munmap(mapped, size);
+    throw;
+  }
+  if (mapped != nullptr) ::munmap(mapped, size);
+  result = recognised ? RegeditFileState::Loaded : RegeditFileState::NotAnExport;
+  return tree;
 }
 
 }  // namespace platform::posix

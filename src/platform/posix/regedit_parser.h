@@ -76,11 +76,16 @@ class RegistryTree {
 /// section. Hex data cut short (at the end of the file, or before a line
 /// that cannot continue it) keeps the bytes read so far. In quoted names
 /// and texts `\\` and `\"` are escapes; any other backslash is kept as it
-/// is. Time and memory are linear in the input.
-RegistryTree parseRegeditExport(std::string_view bytes);
+/// is. Time and memory are linear in the input. `recognised`, when given,
+/// tells whether the header was there.
+RegistryTree parseRegeditExport(std::string_view bytes, bool* recognised = nullptr);
+
+/// What became of an export file: read, or why the registry is empty.
+enum class RegeditFileState { Loaded, Missing, NotRegular, Unreadable, NotAnExport };
 
 /// Reads and parses the file at `hostPath`; an empty registry when it is
-/// missing or cannot be read.
-RegistryTree loadRegeditFile(const std::string& hostPath);
+/// missing, not a regular file (see openRegularHostFile) or cannot be read.
+/// The file is mapped while it is parsed, not copied.
+RegistryTree loadRegeditFile(const std::string& hostPath, RegeditFileState* state = nullptr);
 
 }  // namespace platform::posix
