@@ -48,7 +48,7 @@ class VersionFileWalker {
 };
 
 /// The scan reads each file front to back in blocks of this size.
-constexpr std::size_t VersionScanBlockSize = 1024 * 1024;
+constexpr std::size_t VersionScanBlockSize = 128 * 1024;
 
 /// Searches the file for the first occurrence of `marker` (not empty) and
 /// returns the longest run of printable characters (as the C locale's
