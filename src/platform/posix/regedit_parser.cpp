@@ -233,15 +233,14 @@ class RegistryTreeBuilder {
 
   void setValue(KeyId key, std::string_view name, std::uint32_t type, std::string data) {
     RegistryTree::Key& k = tree_.keys_[key];
-    std::string lower = lowerAscii(name);
-    auto found = k.valuePositions.find(lower);
-    if (found != k.valuePositions.end()) {
+    // One look-up in the index, whether the value is new or set again.
+    auto [found, added] = k.valuePositions.try_emplace(lowerAscii(name), k.values.size());
+    if (!added) {
       RegistryValue& value = k.values[found->second];
       value.type = type;
       value.data = std::move(data);
       return;
     }
-    k.valuePositions.emplace(std::move(lower), k.values.size());
     k.values.push_back(RegistryValue{std::string(name), type, std::move(data)});
   }
 
