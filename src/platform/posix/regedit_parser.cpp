@@ -233,25 +233,25 @@ class RegistryTreeBuilder {
 
   void setValue(KeyId key, std::string_view name, std::uint32_t type, std::string data) {
     RegistryTree::Key& k = tree_.keys_[key];
-    // One look-up in the index, whether the value is new or set again.
-    auto [found, added] = k.valuePositions.try_emplace(lowerAscii(name), k.values.size());
-    if (!added) {
-      RegistryValue& value = k.values[found->second];
+    const std::size_t slot = k.index.findSlot(k.values, name);
+    if (slot != RegistryTree::ValueIndex::None) {
+      RegistryValue& value = k.values[k.index.positionAt(slot)];
       value.type = type;
       value.data = std::move(data);
       return;
     }
     k.values.push_back(RegistryValue{std::string(name), type, std::move(data)});
+    k.index.add(k.values, k.values.size() - 1);
   }
 
   void deleteValue(KeyId key, std::string_view name) {
     RegistryTree::Key& k = tree_.keys_[key];
-    auto found = k.valuePositions.find(lowerAscii(name));
-    if (found == k.valuePositions.end()) return;
+    const std::size_t slot = k.index.findSlot(k.values, name);
+    if (slot == RegistryTree::ValueIndex::None) return;
     std::vector<bool>& erased = erased_[key];
-    if (erased.size() <= found->second) erased.resize(k.values.size());
-    erased[found->second] = true;
-    k.valuePositions.erase(found);
+    if (erased.size() < k.values.size()) erased.resize(k.values.size());
+    erased[k.index.positionAt(slot)] = true;
+    k.index.removeSlot(slot);
   }
 
   void finish() {
@@ -263,10 +263,7 @@ class RegistryTreeBuilder {
         if (i >= erased.size() || !erased[i]) kept.push_back(std::move(k.values[i]));
       }
       k.values = std::move(kept);
-      k.valuePositions.clear();
-      for (std::size_t i = 0; i < k.values.size(); ++i) {
-        k.valuePositions.emplace(lowerAscii(k.values[i].name), i);
-      }
+      k.index.rebuild(k.values);
     }
     erased_.clear();
     for (RegistryTree::Key& k : tree_.keys_) {
@@ -428,8 +425,68 @@ const std::vector<RegistryValue>& RegistryTree::values(KeyId key) const {
 
 const RegistryValue* RegistryTree::findValue(KeyId key, std::string_view name) const {
   const Key& k = keys_[key];
-  auto found = k.valuePositions.find(lowerAscii(name));
-  return found == k.valuePositions.end() ? nullptr : &k.values[found->second];
+  const std::size_t slot = k.index.findSlot(k.values, name);
+  return slot == ValueIndex::None ? nullptr : &k.values[k.index.positionAt(slot)];
+}
+
+namespace {
+
+/// FNV-1a of the name with its ASCII letters in lower case.
+std::uint64_t foldedHash(std::string_view name) {
+  std::uint64_t hash = 0xcbf29ce484222325ull;
+  for (char c : name) {
+    hash ^= static_cast<unsigned char>(lowerAscii(c));
+    hash *= 0x100000001b3ull;
+  }
+  return hash;
+}
+
+}  // namespace
+
+std::size_t RegistryTree::ValueIndex::findSlot(const std::vector<RegistryValue>& values,
+                                               std::string_view name) const {
+  if (slots_.empty()) return None;
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t slot = foldedHash(name) & mask;; slot = (slot + 1) & mask) {
+    const std::uint32_t entry = slots_[slot];
+    if (entry == 0) return None;
+    if (entry != Removed && equalsIgnoringCase(values[entry - 1].name, name)) return slot;
+  }
+}
+
+void RegistryTree::ValueIndex::add(const std::vector<RegistryValue>& values, std::size_t position) {
+  // At most half the slots in use, so that every probe soon meets a free one.
+  if ((used_ + 1) * 2 > slots_.size()) grow(values, std::max<std::size_t>(16, slots_.size() * 2));
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t slot = foldedHash(values[position].name) & mask;
+  while (slots_[slot] != 0 && slots_[slot] != Removed) slot = (slot + 1) & mask;
+  if (slots_[slot] == 0) ++used_;
+  slots_[slot] = static_cast<std::uint32_t>(position + 1);
+}
+
+void RegistryTree::ValueIndex::removeSlot(std::size_t slot) { slots_[slot] = Removed; }
+
+void RegistryTree::ValueIndex::grow(const std::vector<RegistryValue>& values, std::size_t slotCount) {
+  std::vector<std::uint32_t> old = std::move(slots_);
+  slots_.assign(slotCount, 0);
+  used_ = 0;
+  const std::size_t mask = slotCount - 1;
+  for (std::uint32_t entry : old) {
+    if (entry == 0 || entry == Removed) continue;
+    std::size_t slot = foldedHash(values[entry - 1].name) & mask;
+    while (slots_[slot] != 0) slot = (slot + 1) & mask;
+    slots_[slot] = entry;
+    ++used_;
+  }
+}
+
+void RegistryTree::ValueIndex::rebuild(const std::vector<RegistryValue>& values) {
+  slots_.clear();
+  used_ = 0;
+  std::size_t count = 16;
+  while (count < values.size() * 2 + 2) count *= 2;
+  grow(values, count);
+  for (std::size_t i = 0; i < values.size(); ++i) add(values, i);
 }
 
 std::size_t RegistryTree::longestValueName(KeyId key) const {
