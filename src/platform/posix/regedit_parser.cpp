@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 
 #include "platform/posix/machine.h"
 #include "platform/registry.h"
@@ -286,9 +287,17 @@ class RegeditParser {
   RegeditParser(std::string_view text, bool unicodeData, RegistryTreeBuilder& builder)
       : lines_(text), unicodeData_(unicodeData), builder_(builder) {}
 
-  void run() {
+  /// `passed`, when given, is told now and then that the text before a
+  /// point is read for good.
+  void run(const std::function<void(const char*)>& passed) {
+    constexpr std::ptrdiff_t Step = 8 * 1024 * 1024;
+    const char* reported = nullptr;
     std::string_view line;
     while (lines_.next(line)) {
+      if (passed && (reported == nullptr || line.data() - reported >= Step)) {
+        reported = line.data();
+        passed(reported);
+      }
       line = trimLeft(line);
       if (line.empty() || line[0] == ';') continue;
       if (line[0] == '[') {
@@ -493,7 +502,12 @@ std::size_t RegistryTree::longestValueName(KeyId key) const {
   return keys_[key].longestValueName;
 }
 
-RegistryTree parseRegeditExport(std::string_view bytes, bool* recognised) {
+namespace {
+
+/// parseRegeditExport, telling `passed` now and then how far the bytes are
+/// read for good.
+RegistryTree parseExport(std::string_view bytes, bool* recognised,
+                         const std::function<void(const char*)>& passed) {
   RegistryTree tree;
   if (recognised != nullptr) *recognised = false;
   std::string narrowed;
@@ -509,9 +523,15 @@ RegistryTree parseRegeditExport(std::string_view bytes, bool* recognised) {
   std::string_view body =
       firstEnd == std::string_view::npos ? std::string_view() : text.substr(firstEnd + 1);
   RegistryTreeBuilder builder(tree);
-  RegeditParser(body, version5, builder).run();
+  RegeditParser(body, version5, builder).run(passed);
   builder.finish();
   return tree;
+}
+
+}  // namespace
+
+RegistryTree parseRegeditExport(std::string_view bytes, bool* recognised) {
+  return parseExport(bytes, recognised, nullptr);
 }
 
 RegistryTree loadRegeditFile(const std::string& hostPath, RegeditFileState* state) {
@@ -547,11 +567,22 @@ RegistryTree loadRegeditFile(const std::string& hostPath, RegeditFileState* stat
     return RegistryTree();
   }
   if (mapped != nullptr) ::madvise(mapped, size, MADV_SEQUENTIAL);
+  // The pages read for good are given back as the parser goes, so that
+  // the mapping does not stay resident beside the tree built from it.
+  const auto start = reinterpret_cast<std::uintptr_t>(mapped);
+  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  auto passed = [start, page](const char* point) {
+    const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(point) / page * page;
+    if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_DONTNEED);
+  };
   bool recognised = false;
   RegistryTree tree;
   try {
-    tree = parseRegeditExport(
-        std::string_view(static_cast<const char*>(mapped), mapped == nullptr ? 0 : size), &recognised);
+    const std::string_view bytes(static_cast<const char*>(mapped), mapped == nullptr ? 0 : size);
+    tree = parseExport(bytes, &recognised, [&](const char* point) {
+      // A UTF-16 file is parsed from a narrowed copy, not from the mapping.
+      if (point >= bytes.data() && point <= bytes.data() + bytes.size()) passed(point);
+    });
   } catch (...) {
     if (mapped != nullptr) ::munmap(mapped, size);
     throw;
