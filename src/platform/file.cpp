@@ -89,8 +89,9 @@ bool File::readLine(std::string& line) {
       const char* start = readBuffer_.data() + readNext_;
       const std::size_t available = readEnd_ - readNext_;
       const void* feed = std::memchr(start, '\n', available);
-      const std::size_t n =
-          feed == nullptr ? available : static_cast<std::size_t>(static_cast<const char*>(feed) - start);
+      const std::size_t n = feed == nullptr
+                                ? available
+                                : static_cast<std::size_t>(static_cast<const char*>(feed) - start);
       line.append(start, n);
       readNext_ += n;
       if (feed != nullptr) {

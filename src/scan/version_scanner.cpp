@@ -50,7 +50,8 @@ bool isPrintable(unsigned char c) {
 /// files, as counted over some hundred megabytes of executables and
 /// libraries.
 constexpr char RarestFirst[] =
-    "Yqz?>~Q*j^+'#\"J/76ZWV{3!:Kwk;,y4}<5OXF[-G%\\R)b|.=vg]2&NxU`CmhT98SM(BP@dplc1u0f_soinraEIDLAet$ H";
+    "Yqz?>~Q*j^+'#\"J/76ZWV{3!:Kwk;,y4}<5OXF[-G%\\R)b|.=vg]2&Nx"
+    "U`CmhT98SM(BP@dplc1u0f_soinraEIDLAet$ H";
 
 /// A marker and the position of its anchor: the character looked for with
 /// the C library's memchr, whose vector loop passes over bytes far faster
@@ -62,7 +63,8 @@ struct MarkerTables {
     std::size_t best = sizeof RarestFirst;
     for (std::size_t i = 0; i < length; ++i) {
       const char* at = std::strchr(RarestFirst, static_cast<char>(text[i]));
-      const std::size_t rank = at == nullptr ? sizeof RarestFirst : static_cast<std::size_t>(at - RarestFirst);
+      const std::size_t rank =
+          at == nullptr ? sizeof RarestFirst : static_cast<std::size_t>(at - RarestFirst);
       if (rank < best) {
         best = rank;
         anchor = i;
@@ -86,7 +88,8 @@ std::int64_t findInChunk(const unsigned char* bytes, std::size_t count,
   const unsigned char* p = bytes + marker.anchor;
   const unsigned char* const last = bytes + (count - m) + marker.anchor;
   while (p <= last) {
-    p = static_cast<const unsigned char*>(std::memchr(p, anchor, static_cast<std::size_t>(last - p) + 1));
+    p = static_cast<const unsigned char*>(
+        std::memchr(p, anchor, static_cast<std::size_t>(last - p) + 1));
     if (p == nullptr) return -1;
     // Compared here rather than by a call: most anchors fail at once.
     const unsigned char* window = p - marker.anchor;

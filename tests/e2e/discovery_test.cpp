@@ -73,8 +73,8 @@ TEST(Discovery, AMachineThatCannotBeReadSaysWhy) {
   const std::string registry = machine.host("registry.reg").string();
   expectRun(machine, {});
   machine.file("registry.reg", "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta]\n");
-  expectRun(machine, {"zorivt: machine: registry.reg does not start with a regedit export header: " +
-                      registry + "; the registry is empty"});
+  expectRun(machine, {"zorivt: machine: registry.reg does not start with a regedit export "
+                      "header: " + registry + "; the registry is empty"});
   std::filesystem::remove(registry);
   machine.directory("registry.reg");
   expectRun(machine, {"zorivt: machine: registry.reg is not a regular file: " + registry +

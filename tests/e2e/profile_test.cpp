@@ -178,7 +178,8 @@ TEST(Profile, RunningOutOfMemoryEndsWithItsOwnMessage) {
   const int status = e2e::runProcess(
       "/bin/sh", {"sh", "-c", "ulimit -v 32768 && exec \"$0\"", binary},
       {"ZORIVT_MACHINE=" + machine.root().string()}, machine.host("drive_c"), out, err, 60);
-  const char* const Message = "CHK0097R: Not enough memory to complete the run; the checker ends here.";
+  const char* const Message =
+      "CHK0097R: Not enough memory to complete the run; the checker ends here.";
   EXPECT_EQ(status, 4);
   const std::vector<std::string> log = e2e::splitLines(machine.read("drive_c/zorivt.log"));
   ASSERT_FALSE(log.empty());

@@ -34,7 +34,9 @@ TEST(SpellingCheck, SuggestsWhatThePlainDistanceChooses) {
   for (int i = 0; i < 300; ++i) {
     std::string key(1 + random() % (i < 290 ? 40 : 3000), ' ');
     for (char& c : key) c = alphabet[random() % alphabet.size()];
-    if (i % 4 == 0) key.replace(0, std::min<std::size_t>(key.size(), 8), KnownVariableTable[i % 81]);
+    if (i % 4 == 0) {
+      key.replace(0, std::min<std::size_t>(key.size(), 8), KnownVariableTable[i % 81]);
+    }
     keys.push_back(key);
   }
   std::vector<std::string> expected;

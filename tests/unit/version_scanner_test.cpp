@@ -124,7 +124,9 @@ TEST_F(VersionScannerTest, BlockReadingAgreesWithTheChunkByChunkSearch) {
     }
     for (std::size_t round = 0; round < positions.size(); ++round) {
       std::string bytes(2 * block + 300 + random() % 200, '\0');
-      for (char& c : bytes) c = static_cast<char>(random() % 8 == 0 ? random() : 0x20 + random() % 95);
+      for (char& c : bytes) {
+        c = static_cast<char>(random() % 8 == 0 ? random() : 0x20 + random() % 95);
+      }
       for (int piece = 0; piece < 200; ++piece) {
         const std::size_t at = random() % (bytes.size() - m);
         bytes.replace(at, m - 1, marker, 0, m - 1);  // never the whole marker
@@ -156,9 +158,10 @@ TEST_F(VersionScannerTest, TheMarkerTriedFirstWinsAndLeadsInTheNextFile) {
   for (const std::string& line : machine_.readLines("drive_c/scan.log")) {
     if (line.rfind("CHK0068I", 0) == 0 || line.rfind("CHK0069I", 0) == 0) found.push_back(line);
   }
-  EXPECT_EQ(found, (std::vector<std::string>{
-                       "CHK0068I: -> Corvanta one", "CHK0068I: -> build-two",
-                       "CHK0068I: -> build-three", "CHK0069I: No version information found in a4.bin."}));
+  EXPECT_EQ(found, (std::vector<std::string>{"CHK0068I: -> Corvanta one",
+                                             "CHK0068I: -> build-two",
+                                             "CHK0068I: -> build-three",
+                                             "CHK0069I: No version information found in a4.bin."}));
 }
 
 TEST_F(VersionScannerTest, WalksMasksInOrderEachOverTheDefaultDirectories) {

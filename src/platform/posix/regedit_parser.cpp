@@ -475,7 +475,8 @@ void RegistryTree::ValueIndex::add(const std::vector<RegistryValue>& values, std
 
 void RegistryTree::ValueIndex::removeSlot(std::size_t slot) { slots_[slot] = Removed; }
 
-void RegistryTree::ValueIndex::grow(const std::vector<RegistryValue>& values, std::size_t slotCount) {
+void RegistryTree::ValueIndex::grow(const std::vector<RegistryValue>& values,
+                                     std::size_t slotCount) {
   std::vector<std::uint32_t> old = std::move(slots_);
   slots_.assign(slotCount, 0);
   used_ = 0;

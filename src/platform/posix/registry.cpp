@@ -78,7 +78,8 @@ class EmulatedRegistry {
       // A missing file is an empty registry by design; a file that is there
       // but gives no registry is said to be broken.
       if (state == posix::RegeditFileState::NotRegular) {
-        posix::warnAboutMachine("registry.reg is not a regular file", file, "the registry is empty");
+        posix::warnAboutMachine("registry.reg is not a regular file", file,
+                                "the registry is empty");
       } else if (state == posix::RegeditFileState::Unreadable) {
         posix::warnAboutMachine("registry.reg cannot be read", file, "the registry is empty");
       } else if (state == posix::RegeditFileState::NotAnExport) {
