@@ -6,11 +6,10 @@
 //   PlainRead      the file read through platform::File in 1 MiB blocks;
 //   SearchMarker   one search of the file for a marker (the whole file when
 //                  it holds none, the whole file up to its last bytes else);
-//   ChunkPattern   the scan's reads and moves back alone, with and without
-//                  the file's own read buffer, to show what the buffer saves;
-//   ScanVersionStrings  the -s scan of all files (endmark.bin first); a file
-//                  without a marker is searched once per marker, so its bytes
-//                  are read twice; the rate is of the files' bytes.
+//   ScanVersionStrings  the -s scan of all files (endmark.bin first); both
+//                  markers are looked for in one reading of each file; the
+//                  rate is of the files' bytes.
+// bench/scan/run-scan-vs-cat sets the whole checker beside cat and grep -F.
 // Run it from the build tree: bench/zorivt_scan_benchmark [--file-mib=N].
 #include <benchmark/benchmark.h>
 
@@ -143,20 +142,6 @@ void searchOne(benchmark::State& state, const BenchFile& file, const char* marke
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file.size));
 }
 
-/// The scan's I/O alone: chunks of 1036 bytes, each followed by a move back
-/// of 14 bytes.
-void chunkPattern(benchmark::State& state, const BenchFile& file, bool buffered) {
-  constexpr std::size_t m = 12;
-  std::vector<char> chunk(m + 1025);
-  for (auto _ : state) {
-    platform::File in;
-    in.open(windowsPath(file.name), platform::File::Access::Read, platform::File::Kind::Binary);
-    if (buffered) in.bufferReads(256 * 1024);  // as the scan does
-    while (in.read(chunk.data(), m + 1024) == m + 1024) in.seekRelative(-static_cast<int>(m + 2));
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file.size));
-}
-
 void scanAll(benchmark::State& state) {
   ReportLog log(nullptr, ThresholdUpdate);
   std::uint64_t total = 0;
@@ -195,12 +180,6 @@ int main(int argc, char** argv) {
         ->UseRealTime();
   }
   benchmark::RegisterBenchmark("SearchMarker/DRVBLD/nomark1.bin", searchOne, files[0], "DRVBLD")
-      ->Unit(benchmark::kMillisecond)
-      ->UseRealTime();
-  benchmark::RegisterBenchmark("ChunkPattern/stdio/nomark1.bin", chunkPattern, files[0], false)
-      ->Unit(benchmark::kMillisecond)
-      ->UseRealTime();
-  benchmark::RegisterBenchmark("ChunkPattern/buffered/nomark1.bin", chunkPattern, files[0], true)
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime();
   benchmark::RegisterBenchmark("ScanVersionStrings/all", scanAll)

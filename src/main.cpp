@@ -1,3 +1,3 @@
 #include "driver/main_flow.h"
 
-int main(int argc, char** argv) { return runMain(argc, argv); }
+int main(int argc, char** argv) { return runMainGuarded(argc, argv); }

@@ -1,5 +1,7 @@
 #include "checks/client_checks.h"
 
+#include <set>
+
 #include "checks/database_checks.h"
 #include "checks/quorlink_checks.h"
 #include "config/path_utils.h"
@@ -80,7 +82,7 @@ std::int32_t checkRuntimeServerSpec(ReportLog& log, CheckOptions& options) {
   if (value.empty()) report(log, msg::CHK0214R);
 
   Tokenizer fields(value, ',', true);
-  Str seenKeys;
+  std::set<Str> seenKeys;  // upper case
   for (Str key = fields.nextToken(); !key.empty(); key = fields.nextToken()) {
     Str second = fields.nextToken();
     Str address = fields.nextToken();
@@ -90,16 +92,7 @@ std::int32_t checkRuntimeServerSpec(ReportLog& log, CheckOptions& options) {
       break;
     }
     key.toUpper();
-    bool duplicate = false;
-    Tokenizer earlier(seenKeys, ',', false);
-    for (Str seen = earlier.nextToken(); !seen.empty(); seen = earlier.nextToken()) {
-      if (seen == key) {
-        report(log, msg::CHK0222A, key);
-        duplicate = true;
-        break;
-      }
-    }
-    if (!duplicate) seenKeys = Str::joinWith(seenKeys, key, ',');
+    if (!seenKeys.insert(key).second) report(log, msg::CHK0222A, key);
     checkServerSpec(log, options, protocol, address);
   }
   return 0;

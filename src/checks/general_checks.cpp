@@ -22,6 +22,9 @@ void reportProductRegistry(ReportLog& log) {
     report(log, msg::CHK0080A, "Registry", "Corvanta Version");
   }
 
+  // The entries are debug lines only: outside debug mode nothing of them
+  // would be written, so a key of millions of values is not even read.
+  if (displayThreshold != ThresholdDebug) return;
   Str names = registry->listValueNames(ProductRegistrySubKey);
   if (!names.empty()) report(log, msg::CHK_DBG, "Corvanta Registry entries:");
   Tokenizer entries(names, '\n', false);

@@ -134,7 +134,7 @@ std::int32_t checkObjectStoreNetwork(ReportLog& log, CheckOptions&) {
       if (!validateTcpAddress(log, host)) report(log, msg::CHK0221R, host, "TCP/IP");
     } else if (equalsIgnoringCase(piece, "o4netbio")) {
       report(log, msg::CHK_TBD, "ODI: check %2", piece);
-      if (!pieces.remaining().empty()) {
+      if (!pieces.atEnd()) {
         report(log, msg::CHK_ATT, "OS_NETWORK maybe has the wrong value (order) for '%2'", host);
       }
       break;

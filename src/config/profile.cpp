@@ -1,6 +1,7 @@
 #include "config/profile.h"
 
 #include <string>
+#include <utility>
 
 #include "config/path_utils.h"
 #include "config/variable_names.h"
@@ -10,6 +11,8 @@
 #include "platform/file.h"
 
 namespace {
+
+constexpr std::size_t ProfileReadBufferSize = 64 * 1024;
 
 /// The search-list debug line of a duplicate profile is written once a run.
 bool pathDebugLinePending = true;
@@ -59,10 +62,12 @@ class ProfileReader {
   explicit ProfileReader(ReportLog& log) : log_(log) {}
 
   void read(platform::File& file) {
+    // Each line is moved, trimmed and cut in place, never copied whole: a
+    // line of any length costs about twice its size at most.
     std::string raw;
     while (file.readLine(raw)) {
       ++lineNumber_;
-      Str line(raw);
+      Str line(std::move(raw));
       line.trim();
       if (line.empty() || line.at(1) == '#') {
         continued_ = false;
@@ -70,7 +75,7 @@ class ProfileReader {
         continue;
       }
       const bool continues = continuesOnNextLine(line);
-      if (continues) line = line.mid(1, line.length() - 1);
+      if (continues) line.keepFirst(line.length() - 1);
       if (continued_) {
         pendingValue_.append(line);
       } else {
@@ -82,7 +87,7 @@ class ProfileReader {
         // mid() with a count of 0 takes the whole text: a line that starts
         // with "=" has an empty key.
         pendingKey_ = equals > 1 ? line.mid(1, equals - 1).trim() : Str();
-        pendingValue_ = line.mid(equals + 1).trim();
+        pendingValue_ = std::move(line.dropFirst(equals).trim());
       }
       continued_ = continues;
       if (!continues) completePair(false);
@@ -98,8 +103,9 @@ class ProfileReader {
         pendingValue_ = Str(environment);
       }
       checkVariableName(log_, pendingKey_);
-      insertVariable(pendingKey_, pendingValue_, true);
+      insertVariable(pendingKey_, std::move(pendingValue_), true);
       pendingKey_ = Str();
+      pendingValue_ = Str();
     } else if (!atComment) {
       report(log_, msg::CHK0064A, lineNumber_);
     }
@@ -133,6 +139,7 @@ std::int32_t readProfile(ReportLog& log, const Str& productPath, Str& profileNam
     report(log, msg::CHK0006R, profileName);
     return ProfileNotOpened;
   }
+  file.bufferReads(ProfileReadBufferSize);
   ProfileReader(log).read(file);
   return ProfileRead;
 }

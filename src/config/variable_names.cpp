@@ -1,5 +1,6 @@
 #include "config/variable_names.h"
 
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -114,16 +115,83 @@ std::int32_t wld(const Str& a, const Str& b, std::int32_t substitution, std::int
   return previous[n];
 }
 
-void checkVariableName(ReportLog& log, const Str& key) {
-  std::int32_t best = wld(KnownVariableTable[0], key, 1, 1, 1);
-  std::size_t chosen = 0;
-  for (std::size_t row = 1; row < KnownVariableCount && best != 0; ++row) {
-    std::int32_t distance = wld(KnownVariableTable[row], key, 1, 1, 1);
-    if (distance < best) {
-      best = distance;
-      chosen = row;
+namespace {
+
+/// The table's names side by side, padded to a multiple of four.
+constexpr std::size_t NameColumns = (KnownVariableCount + 3) / 4 * 4;
+
+/// The known names as bit columns for the bit-parallel distance: bit i of
+/// `positions[c][k]` is set when character i of name k is the byte c. Every
+/// name has at most 32 characters. The padding columns repeat the last name.
+struct NameColumnsBits {
+  NameColumnsBits() {
+    for (std::size_t k = 0; k < NameColumns; ++k) {
+      const char* name = KnownVariableTable[k < KnownVariableCount ? k : KnownVariableCount - 1];
+      const std::size_t m = std::strlen(name);
+      length[k] = static_cast<std::int32_t>(m);
+      lastBit[k] = m == 0 ? 0 : 1u << (m - 1);
+      for (std::size_t i = 0; i < m; ++i) {
+        positions[static_cast<unsigned char>(name[i])][k] |= 1u << i;
+      }
     }
   }
+  std::uint32_t positions[256][NameColumns] = {};
+  std::uint32_t lastBit[NameColumns] = {};
+  std::int32_t length[NameColumns] = {};
+};
+
+const NameColumnsBits& nameColumns() {
+  static const NameColumnsBits columns;
+  return columns;
+}
+
+/// The unit-cost edit distance of `key` to every known name at once, with
+/// the bit-vector method for whole strings: per name, the column of the
+/// distance table is kept as bits of its vertical steps (+1, -1, 0) and one
+/// character of the key moves it on in a few word operations; the distance
+/// is followed through the column's last row. Time is linear in the key's
+/// length and nothing is allocated, so a key of millions of characters is
+/// cheap. Equal to wld(name, key, 1, 1, 1) for every name.
+void distancesToKnownNames(const Str& key, std::int32_t (&distance)[NameColumns]) {
+  const NameColumnsBits& names = nameColumns();
+  std::uint32_t plus[NameColumns];   // vertical steps of +1
+  std::uint32_t minus[NameColumns];  // vertical steps of -1
+  for (std::size_t k = 0; k < NameColumns; ++k) {
+    plus[k] = ~0u;
+    minus[k] = 0;
+    distance[k] = names.length[k];
+  }
+  const unsigned char* text = reinterpret_cast<const unsigned char*>(key.c_str());
+  for (std::size_t j = 0; j < key.length(); ++j) {
+    const std::uint32_t* equal = names.positions[text[j]];
+    for (std::size_t k = 0; k < NameColumns; ++k) {
+      const std::uint32_t eq = equal[k];
+      const std::uint32_t pv = plus[k];
+      const std::uint32_t xv = eq | minus[k];
+      const std::uint32_t xh = (((eq & pv) + pv) ^ pv) | eq;
+      std::uint32_t ph = minus[k] | ~(xh | pv);  // horizontal steps of +1
+      std::uint32_t mh = pv & xh;                // horizontal steps of -1
+      distance[k] += static_cast<std::int32_t>((ph & names.lastBit[k]) != 0) -
+                     static_cast<std::int32_t>((mh & names.lastBit[k]) != 0);
+      // The table's first row counts the key's characters: a step of +1.
+      ph = (ph << 1) | 1u;
+      mh <<= 1;
+      plus[k] = mh | ~(xv | ph);
+      minus[k] = ph & xv;
+    }
+  }
+}
+
+}  // namespace
+
+void checkVariableName(ReportLog& log, const Str& key) {
+  std::int32_t distance[NameColumns];
+  distancesToKnownNames(key, distance);
+  std::size_t chosen = 0;
+  for (std::size_t row = 1; row < KnownVariableCount; ++row) {
+    if (distance[row] < distance[chosen]) chosen = row;
+  }
+  const std::int32_t best = distance[chosen];
   if (best == 0) return;
   report(log, msg::CHK0074A, key, KnownVariableTable[chosen]);
   report(log, msg::CHK_DBG, "wld(%2, %3) = %4", key, KnownVariableTable[chosen], best);

@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/environment.h"
 
@@ -49,9 +50,9 @@ void loadProductDefaults() {
   for (const VariableDefault& entry : ProductDefaults) insertVariable(entry.name, entry.value, false);
 }
 
-void insertVariable(const Str& name, const Str& value, bool fromProfile) {
+void insertVariable(const Str& name, Str value, bool fromProfile) {
   if (!theStore) theStore = std::make_unique<VariableStore>();
-  VariableEntry entry{value, VariableOrigin::Profile};
+  VariableEntry entry{std::move(value), VariableOrigin::Profile};
   if (!fromProfile) {
     Str fromEnvironment = environmentValue(name);
     if (!fromEnvironment.empty()) {
@@ -60,7 +61,7 @@ void insertVariable(const Str& name, const Str& value, bool fromProfile) {
       entry.origin = VariableOrigin::ProductDefault;
     }
   }
-  (*theStore)[name.str()] = entry;
+  (*theStore)[name.str()] = std::move(entry);
 }
 
 Str lookupVariable(const Str& name, LookupMode mode, VariableOrigin* origin) {

@@ -42,7 +42,7 @@ bool lookupNumber(const Str& name, std::int32_t& number);
 /// origin Profile; otherwise a non-empty environment value wins (origin
 /// Environment) over the given one (origin ProductDefault). An entry of the
 /// same name is replaced.
-void insertVariable(const Str& name, const Str& value, bool fromProfile);
+void insertVariable(const Str& name, Str value, bool fromProfile);
 
 /// Creates the store with the product defaults; does nothing the second time.
 void loadProductDefaults();

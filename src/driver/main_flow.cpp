@@ -1,6 +1,7 @@
 #include "driver/main_flow.h"
 
 #include <cstdio>
+#include <new>
 
 #include "config/path_utils.h"
 #include "driver/message.h"
@@ -144,10 +145,34 @@ int runMain(int argc, const char* const* argv) {
       report(log, msg::CHK0007R, logPath);
     }
 
-    result = runPhase(log, options, line.switches);
+    // Memory can run out on a huge input however carefully the routines
+    // size their work: the run then ends with a message of its own, the log
+    // holding everything reported before.
+    try {
+      result = runPhase(log, options, line.switches);
+    } catch (const std::bad_alloc&) {
+      endRunPhase();
+      log.clear();
+      report(log, msg::CHK0097R);
+      log.flush();
+      return ExitOutOfMemory;
+    }
 
     report(log, msg::CHK0999I);
     endRunPhase();
   }
   return result;
+}
+
+int runMainGuarded(int argc, const char* const* argv) {
+  try {
+    return runMain(argc, argv);
+  } catch (const std::bad_alloc&) {
+    // Before the log exists or after it is closed: the console alone.
+    const char* text = lookupMessageText(msg::CHK0097R);
+    std::fputs(text != nullptr ? text : "", stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+    return ExitOutOfMemory;
+  }
 }

@@ -28,6 +28,14 @@ CommandLine parseCommandLine(int argc, const char* const* argv);
 /// The usage text for program name `program`, each line ended by "\n".
 std::string usageText(const char* program);
 
+/// Exit status of a run that ran out of memory (after CHK0097R).
+constexpr int ExitOutOfMemory = 4;
+
 /// Runs the checker and returns the process exit status: 1 for a usage
-/// error or a refused version, else the result of the run phase.
+/// error or a refused version, ExitOutOfMemory when memory ran out during
+/// the checks, else the result of the run phase.
 int runMain(int argc, const char* const* argv);
+
+/// runMain, and ExitOutOfMemory with CHK0097R on standard error when memory
+/// runs out where no log can take the message (the program's entry).
+int runMainGuarded(int argc, const char* const* argv);

@@ -11,6 +11,7 @@ const MessageRow MessageCatalog[] = {
     {26005, "CHK--TBD: %1"},
     {26910, "CHK0000I: Configuration check (%1) started on %2"},
     {26911, "CHK0999I: Configuration-checking utility ended."},
+    {26997, "CHK0097R: Not enough memory to complete the run; the checker ends here."},
     {26912, "CHK0001I: Performing Corvanta V%1.%2 checks."},
     {26613, "CHK0002R: System call failed: %1() returned %2."},
     {26614, "CHK0003R: System call failed: %1(%2) returned %3."},

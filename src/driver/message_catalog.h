@@ -23,6 +23,7 @@ constexpr MessageId CHK_INF_SHOWN = 26905;
 constexpr MessageId CHK_TBD = 26005;
 constexpr MessageId CHK0000I = 26910;
 constexpr MessageId CHK0999I = 26911;
+constexpr MessageId CHK0097R = 26997;
 constexpr MessageId CHK0001I = 26912;
 constexpr MessageId CHK0002R = 26613;
 constexpr MessageId CHK0003R = 26614;

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -17,6 +18,21 @@ Str::Str(const char* data, std::size_t count) {
   const void* nul = std::memchr(data, '\0', count);
   if (nul != nullptr) count = static_cast<std::size_t>(static_cast<const char*>(nul) - data);
   text_.assign(data, count);
+}
+
+Str::Str(std::string&& text) : text_(std::move(text)) {
+  const std::size_t nul = text_.find('\0');
+  if (nul != std::string::npos) text_.resize(nul);
+}
+
+Str& Str::keepFirst(std::size_t count) {
+  if (count < text_.size()) text_.resize(count);
+  return *this;
+}
+
+Str& Str::dropFirst(std::size_t count) {
+  text_.erase(0, count < text_.size() ? count : text_.size());
+  return *this;
 }
 
 char Str::at(std::size_t position) const {
@@ -46,7 +62,9 @@ Str& Str::trim() {
   std::size_t end = text_.size();
   while (begin < end && isBlank(text_[begin])) ++begin;
   while (end > begin && isBlank(text_[end - 1])) --end;
-  text_ = text_.substr(begin, end - begin);
+  // In place: a long text is not copied to drop a few blanks.
+  text_.erase(end);
+  text_.erase(0, begin);
   return *this;
 }
 
@@ -99,21 +117,18 @@ bool equalsIgnoringCase(const Str& a, const Str& b) {
 }
 
 Str Tokenizer::nextToken() {
-  while (!remaining_.empty()) {
-    Str piece;
-    std::size_t p = remaining_.find(separator_);
-    if (p == 0) {
-      piece = remaining_;
-    } else if (p >= 2) {
-      piece = remaining_.mid(1, p - 1);
+  // Walks the text once: each piece is copied out of it, the rest never is.
+  const std::string& text = text_.str();
+  while (next_ < text.size()) {
+    std::size_t end = text.find(separator_, next_);
+    if (end == std::string::npos) end = text.size();
+    std::size_t begin = next_;
+    next_ = end < text.size() ? end + 1 : text.size();
+    if (trim_) {
+      while (begin < end && isBlank(text[begin])) ++begin;
+      while (end > begin && isBlank(text[end - 1])) --end;
     }
-    if (p != 0 && p < remaining_.length()) {
-      remaining_ = remaining_.mid(p + 1);
-    } else {
-      remaining_ = Str();
-    }
-    if (trim_) piece.trim();
-    if (!piece.empty()) return piece;
+    if (end > begin) return Str(text.data() + begin, end - begin);
   }
   return Str();
 }

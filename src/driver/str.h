@@ -15,6 +15,7 @@ class Str {
   Str() = default;
   Str(const char* text) : text_(text ? text : "") {}  // NOLINT: implicit by design
   Str(const std::string& text) : text_(text.c_str()) {}  // NOLINT: stops at a NUL
+  Str(std::string&& text);  // NOLINT: takes the characters over, stops at a NUL
   Str(const char* data, std::size_t count);
 
   const char* c_str() const { return text_.c_str(); }
@@ -33,6 +34,11 @@ class Str {
   /// Up to `count` characters from `start` on (all of them when count is 0);
   /// empty when start is 0 or beyond the length.
   Str mid(std::size_t start, std::size_t count = 0) const;
+
+  /// Keeps the first `count` characters / removes the first `count`, in
+  /// place (all of them when the text is shorter).
+  Str& keepFirst(std::size_t count);
+  Str& dropFirst(std::size_t count);
 
   /// Removes leading and trailing white space (blank, \t, \n, \v, \f, \r).
   Str& trim();
@@ -70,18 +76,26 @@ bool equalsIgnoringCase(const Str& a, const Str& b);
 class Tokenizer {
  public:
   Tokenizer(const Str& text, char separator, bool trim)
-      : remaining_(text), separator_(separator), trim_(trim) {}
+      : text_(text), separator_(separator), trim_(trim) {}
   Tokenizer(char separator, bool trim) : separator_(separator), trim_(trim) {}
 
   /// The next non-empty piece (trimmed when asked), or the empty text when
   /// the list is exhausted.
   Str nextToken();
 
-  const Str& remaining() const { return remaining_; }
-  void setRemaining(const Str& text) { remaining_ = text; }
+  /// True when no text is left after the pieces taken so far (the rest may
+  /// still hold only separators and blanks when it is not).
+  bool atEnd() const { return next_ >= text_.length(); }
+  /// The text after the pieces taken so far (a copy).
+  Str remaining() const { return text_.mid(next_ + 1); }
+  void setRemaining(const Str& text) {
+    text_ = text;
+    next_ = 0;
+  }
 
  private:
-  Str remaining_;
+  Str text_;
+  std::size_t next_ = 0;  // 0-based offset of the rest in text_
   char separator_;
   bool trim_;
 };

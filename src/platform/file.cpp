@@ -80,6 +80,26 @@ int File::readChar() {
 bool File::readLine(std::string& line) {
   line.clear();
   if (handle_ == nullptr) return false;
+  if (!readBuffer_.empty()) {
+    // Whole runs of the buffer at a time, up to the line feed.
+    bool any = false;
+    for (;;) {
+      if (readNext_ == readEnd_ && !refillReadBuffer()) return any;
+      any = true;
+      const char* start = readBuffer_.data() + readNext_;
+      const std::size_t available = readEnd_ - readNext_;
+      const void* feed = std::memchr(start, '\n', available);
+      const std::size_t n = feed == nullptr
+                                ? available
+                                : static_cast<std::size_t>(static_cast<const char*>(feed) - start);
+      line.append(start, n);
+      readNext_ += n;
+      if (feed != nullptr) {
+        ++readNext_;
+        return true;
+      }
+    }
+  }
   int c = readChar();
   if (c == EOF) return false;
   while (c != EOF && c != '\n') {

@@ -36,7 +36,9 @@ class File {
   /// it runs out. A move of the position that stays within the buffered bytes
   /// (also a short way back, as the buffer keeps some bytes already read) then
   /// costs no call into the C runtime, whose own seek may discard its buffer.
-  /// For files opened for reading in binary mode; a `size` of 0 is ignored.
+  /// For files opened for reading; moves of the position only in binary
+  /// mode (text mode on Windows counts bytes differently). A `size` of 0 is
+  /// ignored.
   void bufferReads(std::size_t size);
 
   /// Reads up to `count` bytes; fewer at the end of the file or on an error.

@@ -1,5 +1,7 @@
 #include "scan/version_scanner.h"
 
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "driver/message.h"
@@ -36,89 +38,67 @@ void prepareMarkers() {
   for (VersionMarker& marker : Markers) marker.text[0] = marker.first;
 }
 
-/// Bytes searched per chunk beyond the marker's own length.
-constexpr std::size_t ChunkExtra = 1024;
 /// Most bytes read at a match; the reported text is never longer.
 constexpr std::size_t TextLimit = 128;
-/// The scan reads its files through a buffer of this size: the chunks are
-/// small and each is followed by a short move back, which then stays in the
-/// buffer instead of costing a read from the system. Larger buffers were
-/// measured to make the system's copy into them several times slower.
-constexpr std::size_t ScanReadBufferSize = 64 * 1024;
 
 /// Printable in the C locale (isprint): the characters from blank to "~".
 bool isPrintable(unsigned char c) {
   return c >= 0x20 && c <= 0x7e;
 }
 
-/// The marker prepared for the search in a chunk. `lastAt` holds, per byte
-/// value, the 1-based position of its last occurrence in the marker (0 when
-/// it does not occur); `skip` the move of the window when the byte under the
-/// marker's last character differs from it.
+/// The printable characters from the rarest to the most common in program
+/// files, as counted over some hundred megabytes of executables and
+/// libraries.
+constexpr char RarestFirst[] =
+    "Yqz?>~Q*j^+'#\"J/76ZWV{3!:Kwk;,y4}<5OXF[-G%\\R)b|.=vg]2&Nx"
+    "U`CmhT98SM(BP@dplc1u0f_soinraEIDLAet$ H";
+
+/// A marker and the position of its anchor: the character looked for with
+/// the C library's memchr, whose vector loop passes over bytes far faster
+/// than any comparison of ours. The anchor is the marker's character that is
+/// rarest in program files, so that few places need a closer look.
 struct MarkerTables {
   explicit MarkerTables(const Str& marker)
-      : text(reinterpret_cast<const unsigned char*>(marker.c_str())),
-        length(static_cast<std::int64_t>(marker.length())) {
-    for (std::int64_t i = 0; i < length; ++i) lastAt[text[i]] = static_cast<std::uint32_t>(i + 1);
-    for (std::size_t c = 0; c < 256; ++c) skip[c] = static_cast<std::uint32_t>(length - lastAt[c]);
+      : text(reinterpret_cast<const unsigned char*>(marker.c_str())), length(marker.length()) {
+    std::size_t best = sizeof RarestFirst;
+    for (std::size_t i = 0; i < length; ++i) {
+      const char* at = std::strchr(RarestFirst, static_cast<char>(text[i]));
+      const std::size_t rank =
+          at == nullptr ? sizeof RarestFirst : static_cast<std::size_t>(at - RarestFirst);
+      if (rank < best) {
+        best = rank;
+        anchor = i;
+      }
+    }
   }
+
   const unsigned char* text;
-  std::int64_t length;
-  std::uint32_t lastAt[256] = {};
-  std::uint32_t skip[256] = {};
+  std::size_t length;
+  std::size_t anchor = 0;
 };
 
-/// One step of the skipping comparison at window start `w`: the marker is
-/// compared with the bytes from its last character towards its first. On a
-/// full match `match` is set and `w` returned. On a mismatch against byte c
-/// at marker index j the window moves so that the last occurrence of c in the
-/// marker lines up with c when that occurrence lies before j, and past c
-/// otherwise; a mismatch at the last character, by far the most frequent,
-/// takes its move from `skip` (the same rule with j = m - 1).
-inline std::int64_t stepWindow(const unsigned char* bytes, std::int64_t w,
-                               const MarkerTables& marker, bool& match) {
-  const std::int64_t m = marker.length;
-  const unsigned char c = bytes[w + m - 1];
-  if (c != marker.text[m - 1]) return w + marker.skip[c];
-  std::int64_t j = m - 2;
-  while (j >= 0 && bytes[w + j] == marker.text[j]) --j;
-  if (j < 0) {
-    match = true;
-    return w;
-  }
-  const std::int64_t r = marker.lastAt[bytes[w + j]];
-  return w + (r <= j ? j + 1 - r : j + 1);
-}
-
 /// Window start of the first occurrence of the marker in `bytes`, or -1.
-/// The skipping comparison never steps over an occurrence, wherever it
-/// starts. Each step waits for the byte it loads to choose the next one, so
-/// the window starts are split into two halves walked in alternation, whose
-/// waits overlap: the lower walk, whose occurrences come first, decides as
-/// soon as it finds one; the upper walk's match counts only when the lower
-/// walk has none.
+/// Windows are tried in order of their start, each where the anchor matches.
 std::int64_t findInChunk(const unsigned char* bytes, std::size_t count,
                          const MarkerTables& marker) {
-  const std::int64_t end = static_cast<std::int64_t>(count) - marker.length;  // last window start
-  if (end < 0) return -1;
-  if (marker.length == 0) return 0;
-  const std::int64_t half = (end + 1) / 2;
-  std::int64_t low = 0;
-  std::int64_t high = half;
-  bool lowMatch = false;
-  bool highMatch = false;
-  while (low < half && high <= end) {
-    low = stepWindow(bytes, low, marker, lowMatch);
-    if (lowMatch) return low;
-    high = stepWindow(bytes, high, marker, highMatch);
-    if (highMatch) break;
+  const std::size_t m = marker.length;
+  if (count < m) return -1;
+  if (m == 0) return 0;
+  const unsigned char anchor = marker.text[marker.anchor];
+  const unsigned char* p = bytes + marker.anchor;
+  const unsigned char* const last = bytes + (count - m) + marker.anchor;
+  while (p <= last) {
+    p = static_cast<const unsigned char*>(
+        std::memchr(p, anchor, static_cast<std::size_t>(last - p) + 1));
+    if (p == nullptr) return -1;
+    // Compared here rather than by a call: most anchors fail at once.
+    const unsigned char* window = p - marker.anchor;
+    std::size_t i = 0;
+    while (i < m && window[i] == marker.text[i]) ++i;
+    if (i == m) return window - bytes;
+    ++p;
   }
-  while (low < half) {
-    low = stepWindow(bytes, low, marker, lowMatch);
-    if (lowMatch) return low;
-  }
-  while (!highMatch && high <= end) high = stepWindow(bytes, high, marker, highMatch);
-  return highMatch ? high : -1;
+  return -1;
 }
 
 }  // namespace
@@ -130,11 +110,11 @@ VersionFileWalker::VersionFileWalker(const Str& defaultPath, const Str& masks)
 
 bool VersionFileWalker::advance() {
   scanner_.reset();
-  if (!include_.empty() && !directories_.remaining().empty()) {
+  if (!include_.empty() && !directories_.atEnd()) {
     scanner_ = std::make_unique<DirectoryScanner>(directories_.nextToken(), Str("*"));
     return true;
   }
-  if (masks_.remaining().empty()) return false;
+  if (masks_.atEnd()) return false;
 
   Str mask = masks_.nextToken();
   exclude_ = Str();
@@ -187,41 +167,72 @@ bool VersionFileWalker::nextFile(Str& path) {
   }
 }
 
-Str searchMarker(ReportLog& log, const Str& path, const Str& marker) {
+namespace {
+
+/// The printable text at `at` in `bytes` (which hold `count` bytes), at most
+/// TextLimit of them.
+Str textAt(const unsigned char* bytes, std::size_t count, std::size_t at) {
+  const std::size_t end = count - at < TextLimit ? count : at + TextLimit;
+  std::size_t length = at;
+  while (length < end && isPrintable(bytes[length])) ++length;
+  return Str(reinterpret_cast<const char*>(bytes + at), length - at);
+}
+
+/// Reads the file once, front to back, and sets texts[i] to the text at the
+/// first occurrence of markers[i] (empty when there is none), for one or two
+/// markers; it stops as soon as the first marker is found, the later ones
+/// being wanted only without it. False when the file cannot be opened (a
+/// file that is not a regular file is never opened).
+///
+/// The file comes in large blocks straight into one buffer. A match counts
+/// only where the TextLimit bytes after its start are in the buffer (or the
+/// file ends before); the bytes from that limit on move to the front for
+/// the next block, so no occurrence is missed or counted twice and the text
+/// after a match never needs another read.
+bool scanFile(const Str& path, const MarkerTables* const* markers, std::size_t count, Str* texts) {
   platform::File file;
   if (!file.open(path.str(), platform::File::Access::Read, platform::File::Kind::Binary)) {
-    report(log, msg::CHK_DBG, "Scanner: Cannot open file %2", path);
-    return Str();
+    return false;
   }
-  file.bufferReads(ScanReadBufferSize);
-
-  const std::size_t m = marker.length();
-  const MarkerTables tables(marker);
-
-  const std::size_t chunk = m + ChunkExtra;
-  std::vector<unsigned char> buffer(chunk + 1);
+  // Each block is read to a cache-line boundary, where the system copies
+  // fastest, with room before it for the bytes kept from the block before.
+  constexpr std::size_t LineSize = 64;
+  std::vector<unsigned char> buffer(TextLimit + LineSize + VersionScanBlockSize);
+  const std::uintptr_t room = reinterpret_cast<std::uintptr_t>(buffer.data()) + TextLimit;
+  unsigned char* const blockStart =
+      buffer.data() + TextLimit + ((LineSize - room % LineSize) % LineSize);
+  std::size_t kept = 0;
+  bool found[2] = {false, false};
   for (;;) {
-    const std::size_t got = file.read(reinterpret_cast<char*>(buffer.data()), chunk);
-    const std::int64_t w = findInChunk(buffer.data(), got, tables);
-    if (w >= 0) {
-      if (!file.seekRelative(-static_cast<std::int64_t>(got - static_cast<std::size_t>(w)))) {
-        report(log, msg::CHK_DBG, "Scanner: error setting file pointer");
-        return Str();
-      }
-      char text[TextLimit];
-      const std::size_t read = file.read(text, TextLimit);
-      std::size_t length = 0;
-      while (length < read && isPrintable(static_cast<unsigned char>(text[length]))) ++length;
-      return Str(text, length);
+    const std::size_t got = file.read(reinterpret_cast<char*>(blockStart), VersionScanBlockSize);
+    const unsigned char* const bytes = blockStart - kept;
+    const std::size_t filled = kept + got;
+    const bool atEnd = got < VersionScanBlockSize;  // the end of the file, or a read error
+    const std::size_t limit = atEnd ? filled : filled - TextLimit;
+    for (std::size_t i = 0; i < count; ++i) {
+      if (found[i]) continue;
+      const std::int64_t w = findInChunk(bytes, filled, *markers[i]);
+      if (w < 0 || static_cast<std::size_t>(w) >= limit) continue;
+      texts[i] = textAt(bytes, filled, static_cast<std::size_t>(w));
+      found[i] = true;
+      if (i == 0) return true;
     }
-    if (got < chunk) return Str();
-    // Step back so that consecutive chunks overlap by m + 2 bytes and a marker
-    // across the end of this chunk lies whole in the next one.
-    if (!file.seekRelative(-static_cast<std::int64_t>(m + 2))) {
-      report(log, msg::CHK_DBG, "Scanner: error setting file pointer");
-      return Str();
-    }
+    if (atEnd) return true;
+    kept = filled - limit;
+    std::memmove(blockStart - kept, bytes + limit, kept);
   }
+}
+
+}  // namespace
+
+Str searchMarker(ReportLog& log, const Str& path, const Str& marker) {
+  const MarkerTables tables(marker);
+  const MarkerTables* markers[] = {&tables};
+  Str text;
+  if (!scanFile(path, markers, 1, &text)) {
+    report(log, msg::CHK_DBG, "Scanner: Cannot open file %2", path);
+  }
+  return text;
 }
 
 std::int32_t scanVersionStrings(ReportLog& log, const Str& defaultPath, const Str& masks) {
@@ -229,17 +240,28 @@ std::int32_t scanVersionStrings(ReportLog& log, const Str& defaultPath, const St
   report(log, msg::CHK_DBG, "FileMask = '%2', DefaultPath = '%3'", masks, defaultPath);
 
   prepareMarkers();
+  const Str markerTexts[2] = {Str(Markers[0].text), Str(Markers[1].text)};
+  const MarkerTables tables[2] = {MarkerTables(markerTexts[0]), MarkerTables(markerTexts[1])};
   std::size_t index = 0;  // the marker tried first; kept from one file to the next
   std::int32_t count = 0;
   VersionFileWalker walker(defaultPath, masks);
   Str path;
   for (bool more = walker.firstFile(path); more; more = walker.nextFile(path)) {
     reportUnended(log, msg::CHK0066I, absolutePath(path));
-    Str text = searchMarker(log, path, Str(Markers[index].text));
-    if (text.empty()) {
+    // Both markers in one reading: the one tried first wins wherever it is,
+    // the other counts only when the file lacks the first.
+    const MarkerTables* order[] = {&tables[index], &tables[1 - index]};
+    Str texts[2];
+    Str text;
+    if (!scanFile(path, order, 2, texts)) {
+      // One line for each marker that could not be looked for.
+      report(log, msg::CHK_DBG, "Scanner: Cannot open file %2", path);
+      report(log, msg::CHK_DBG, "Scanner: Cannot open file %2", path);
+    } else if (!texts[0].empty()) {
+      text = texts[0];
+    } else if (!texts[1].empty()) {
       index = 1 - index;
-      text = searchMarker(log, path, Str(Markers[index].text));
-      if (text.empty()) index = 1 - index;
+      text = texts[1];
     }
     writeLineEnd(log);
     if (text.empty()) {

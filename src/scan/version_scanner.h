@@ -3,6 +3,7 @@
 // bytes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -46,13 +47,16 @@ class VersionFileWalker {
   std::unique_ptr<DirectoryScanner> scanner_;
 };
 
+/// The scan reads each file front to back in blocks of this size.
+constexpr std::size_t VersionScanBlockSize = 128 * 1024;
+
 /// Searches the file for the first occurrence of `marker` (not empty) and
 /// returns the longest run of printable characters (as the C locale's
 /// isprint classifies them) of at most 128 bytes from there on, so the result
 /// begins with the marker itself. Empty when the file does not hold the
-/// marker or cannot be opened or positioned; those two failures each write a
-/// debug line ("Scanner: Cannot open file <path>", "Scanner: error setting
-/// file pointer").
+/// marker or cannot be opened; a file that cannot be opened, or is not a
+/// regular file (which is never read), writes the debug line "Scanner:
+/// Cannot open file <path>".
 Str searchMarker(ReportLog& log, const Str& path, const Str& marker);
 
 /// Scans every file of the walk over `masks` and `defaultPath` (see

@@ -80,3 +80,31 @@ TEST(Discovery, DemoMachineProductAndObjectStoreKeysAreFound) {
         << line << " missing from the log of " << run.command;
   }
 }
+
+// A machine that cannot be read says why in one line on standard error, and
+// the run goes on as with an empty registry; a machine without registry.reg
+// says nothing.
+TEST(Discovery, AMachineThatCannotBeReadSaysWhy) {
+  if (e2e::windowsBuild()) GTEST_SKIP() << "the machine directory belongs to the POSIX build";
+  const std::string noEntry = "CHK0080A: Registry does not contain an entry for Corvanta.";
+  auto expectRun = [&](const TestMachine& machine, const Lines& err) {
+    RunResult run = machine.run({"-v", "ZOR_LANG"});
+    EXPECT_EQ(run.exitStatus, 0) << run.command;
+    EXPECT_EQ(run.err, err) << run.command;
+    EXPECT_NE(std::find(run.log.begin(), run.log.end(), noEntry), run.log.end()) << run.command;
+  };
+  TestMachine machine;
+  const std::string registry = machine.host("registry.reg").string();
+  expectRun(machine, {});
+  machine.file("registry.reg", "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta]\n");
+  expectRun(machine, {"zorivt: machine: registry.reg does not start with a regedit export "
+                      "header: " + registry + "; the registry is empty"});
+  std::filesystem::remove(registry);
+  machine.directory("registry.reg");
+  expectRun(machine, {"zorivt: machine: registry.reg is not a regular file: " + registry +
+                      "; the registry is empty"});
+  const std::string missing = machine.host("missing").string();
+  machine.env("ZORIVT_MACHINE", missing);
+  expectRun(machine, {"zorivt: machine: ZORIVT_MACHINE names no directory: " + missing +
+                      "; no drive but z: and an empty registry"});
+}

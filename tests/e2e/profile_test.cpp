@@ -2,6 +2,12 @@
 // (seen through -v), and the spelling check of its keys.
 #include "harness.h"
 
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "process.h"
+
 using e2e::RunResult;
 using e2e::TestMachine;
 
@@ -151,4 +157,37 @@ TEST(Profile, UnknownKeyIsReportedWithTheNearestName) {
                                "CHK--DBG: wld(PATH, ZOR_DB_PATH) = 7"}));
   EXPECT_BLOCK(run, {"CHK0104I: Variable ZOR_LANG is 'EU' (Corvanta default).",
                      "CHK0103I: Variable zor_lang is 'DE' (set in the profile)."});
+}
+
+// Memory running out ends the run with CHK0097R on the console and as the
+// last line of the log, and exit status 4: never an abort with the C++
+// runtime's text. A profile value of 32 MB in a process allowed 32 MB of
+// address space.
+TEST(Profile, RunningOutOfMemoryEndsWithItsOwnMessage) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "a sanitized checker cannot run in a small address space";
+#else
+  if (e2e::windowsBuild()) GTEST_SKIP() << "the address-space limit is a POSIX one";
+  TestMachine machine;
+  machine.file("drive_c/zorpzcfg.prf",
+               "ZOR_LANG = en\nZOR_TRACE_FILE = " + std::string(32 << 20, 'x') + "\n");
+  const char* chosen = std::getenv("ZORIVT_E2E_BINARY");
+  const std::string binary = chosen && *chosen ? chosen : ZORIVT_BINARY;
+  const auto out = machine.host("out.txt");
+  const auto err = machine.host("err.txt");
+  const int status = e2e::runProcess(
+      "/bin/sh", {"sh", "-c", "ulimit -v 32768 && exec \"$0\"", binary},
+      {"ZORIVT_MACHINE=" + machine.root().string()}, machine.host("drive_c"), out, err, 60);
+  const char* const Message =
+      "CHK0097R: Not enough memory to complete the run; the checker ends here.";
+  EXPECT_EQ(status, 4);
+  const std::vector<std::string> log = e2e::splitLines(machine.read("drive_c/zorivt.log"));
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), Message);
+  EXPECT_EQ(log.front().rfind("CHK0000I", 0), 0u);
+  const std::vector<std::string> console = e2e::splitLines(e2e::readFile(out));
+  ASSERT_FALSE(console.empty());
+  EXPECT_EQ(console.back(), Message);
+  EXPECT_EQ(e2e::readFile(err), "");
+#endif
 }

@@ -1,12 +1,19 @@
 // The emulated machine of POSIX hosts: drives, case-insensitive names,
-// current directories, PATH and the order of directory searches.
+// current directories, PATH, the order of directory searches and which host
+// files are read.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <utility>
 
 #include "config/path_utils.h"
 #include "platform/environment.h"
 #include "platform/file.h"
 #include "platform/file_system.h"
+#include "platform/posix/faults.h"
+#include "platform/posix/machine.h"
+#include "platform/posix/regedit_parser.h"
 #include "test_machine.h"
 
 namespace {
@@ -128,4 +135,51 @@ TEST(EmulatedMachine, SearchesListDotsThenNamesInUpperCaseOrder) {
   EXPECT_FALSE(search.first("c:\\nowhere\\*", name));
   EXPECT_TRUE(search.first("c:\\s\\A*", name));
   EXPECT_EQ(name, "A");
+}
+
+// Where a regular file is expected, nothing else is read and nothing blocks:
+// a FIFO without a writer, a directory, a device and a pseudo-file of the
+// kernel (size 0, endless bytes) are refused; an empty file is read as empty.
+// The faults file and the registry read through the same door.
+TEST(EmulatedMachine, OnlyRegularFilesAreReadAndNothingBlocks) {
+  using platform::posix::HostOpen;
+  TestMachine machine;
+  machine.writeFile("drive_c/empty.txt", "");
+  machine.writeFile("drive_c/text.txt", "x\n");
+  machine.makeDirectory("drive_c/dir");
+  ASSERT_EQ(::mkfifo(machine.host("drive_c/fifo").c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo(machine.host("faults").c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo(machine.host("registry.reg").c_str(), 0600), 0);
+
+  const std::pair<std::string, HostOpen> cases[] = {
+      {machine.host("drive_c/text.txt").string(), HostOpen::Opened},
+      {machine.host("drive_c/empty.txt").string(), HostOpen::Opened},
+      {machine.host("drive_c/missing.txt").string(), HostOpen::Missing},
+      {machine.host("drive_c/fifo").string(), HostOpen::NotRegular},
+      {machine.host("drive_c/dir").string(), HostOpen::NotRegular},
+      {"/dev/zero", HostOpen::NotRegular},
+      {"/proc/self/pagemap", HostOpen::NotRegular},
+  };
+  for (const auto& [path, expected] : cases) {
+    int fd = -1;
+    const HostOpen result = platform::posix::openRegularHostFile(path, fd);
+    // The kernel may refuse the probe of a pseudo-file as a failed read.
+    if (result != HostOpen::Unreadable || expected != HostOpen::NotRegular || path[1] != 'p') {
+      EXPECT_EQ(result, expected) << path;
+    }
+    EXPECT_EQ(fd >= 0, expected == HostOpen::Opened) << path;
+    if (fd >= 0) ::close(fd);
+  }
+  platform::File file;
+  EXPECT_FALSE(file.open("c:\\fifo", platform::File::Access::Read, platform::File::Kind::Binary));
+  EXPECT_TRUE(file.open("c:\\empty.txt", platform::File::Access::Read, platform::File::Kind::Text));
+  std::string line;
+  EXPECT_FALSE(file.readLine(line));
+
+  EXPECT_FALSE(platform::posix::currentFaults().wsock32Missing);
+  testing::internal::CaptureStderr();
+  platform::posix::RegeditFileState state = platform::posix::RegeditFileState::Loaded;
+  platform::posix::loadRegeditFile(machine.host("registry.reg").string(), &state);
+  EXPECT_EQ(state, platform::posix::RegeditFileState::NotRegular);
+  testing::internal::GetCapturedStderr();
 }

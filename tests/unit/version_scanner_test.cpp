@@ -87,6 +87,83 @@ TEST_F(VersionScannerTest, FindsAMarkerAtEveryPositionAroundTheFirstChunkEnd) {
   }
 }
 
+/// The search as reading plain chunks does it: chunks of m + 1024 bytes, each
+/// after the first starting m + 2 bytes before the end of the one before, the
+/// first occurrence in a chunk taken with the printable run after it.
+std::string chunkByChunk(const std::string& bytes, const std::string& marker) {
+  const std::size_t m = marker.size();
+  const std::size_t chunk = m + 1024;
+  for (std::size_t start = 0; start < bytes.size(); start += chunk - (m + 2)) {
+    const std::string piece = bytes.substr(start, chunk);
+    const std::size_t at = piece.find(marker);
+    if (at != std::string::npos) {
+      std::string text;
+      for (char c : bytes.substr(start + at, 128)) {
+        if (c < 0x20 || c > 0x7e) break;
+        text += c;
+      }
+      return text;
+    }
+    if (piece.size() < chunk) break;
+  }
+  return std::string();
+}
+
+// The scan reads blocks and decides a match only where the 128 bytes after it
+// are in the buffer: markers placed around every block end and every such
+// limit of the first blocks, over random bytes that hold pieces of the
+// marker, must give what the chunk-by-chunk search gives.
+TEST_F(VersionScannerTest, BlockReadingAgreesWithTheChunkByChunkSearch) {
+  std::mt19937 random(5);
+  const std::size_t block = VersionScanBlockSize;
+  for (const std::string marker : {"@(#)Corvanta", "DRVBLD"}) {
+    const std::size_t m = marker.size();
+    std::vector<std::size_t> positions;
+    for (std::size_t edge : {block - 128, block, 2 * block - 128, 2 * block}) {
+      for (std::size_t at = edge - m - 1; at <= edge + 2; ++at) positions.push_back(at);
+    }
+    for (std::size_t round = 0; round < positions.size(); ++round) {
+      std::string bytes(2 * block + 300 + random() % 200, '\0');
+      for (char& c : bytes) {
+        c = static_cast<char>(random() % 8 == 0 ? random() : 0x20 + random() % 95);
+      }
+      for (int piece = 0; piece < 200; ++piece) {
+        const std::size_t at = random() % (bytes.size() - m);
+        bytes.replace(at, m - 1, marker, 0, m - 1);  // never the whole marker
+      }
+      bytes.replace(positions[round], m, marker);
+      if (round % 3 == 0) bytes.replace(positions[round] + 200, m, marker);  // a later one
+      ASSERT_EQ(search(bytes, marker), chunkByChunk(bytes, marker))
+          << "marker " << marker << " at " << positions[round];
+    }
+  }
+}
+
+// Both markers are looked for in one reading; the one tried first wins
+// wherever it lies, and the marker that found a text is tried first in the
+// next file.
+TEST_F(VersionScannerTest, TheMarkerTriedFirstWinsAndLeadsInTheNextFile) {
+  const std::string late(VersionScanBlockSize + 77, '\0');
+  machine_.writeFile("drive_c/a1.bin", "DRVBLD.build-one\0" + late + "@(#)Corvanta one\0");
+  machine_.writeFile("drive_c/a2.bin", late + "DRVBLDxbuild-two\0");
+  machine_.writeFile("drive_c/a3.bin", "@(#)Corvanta three\0" + late + "DRVBLD:build-three\0");
+  machine_.writeFile("drive_c/a4.bin", "no marker");
+  testing::internal::CaptureStdout();
+  {
+    ReportLog log("scan.log", ThresholdDebug);
+    EXPECT_EQ(scanVersionStrings(log, Str(), "a?.bin"), 4);
+  }
+  testing::internal::GetCapturedStdout();
+  std::vector<std::string> found;
+  for (const std::string& line : machine_.readLines("drive_c/scan.log")) {
+    if (line.rfind("CHK0068I", 0) == 0 || line.rfind("CHK0069I", 0) == 0) found.push_back(line);
+  }
+  EXPECT_EQ(found, (std::vector<std::string>{"CHK0068I: -> Corvanta one",
+                                             "CHK0068I: -> build-two",
+                                             "CHK0068I: -> build-three",
+                                             "CHK0069I: No version information found in a4.bin."}));
+}
+
 TEST_F(VersionScannerTest, WalksMasksInOrderEachOverTheDefaultDirectories) {
   for (const char* name :
        {"a/zor1.exe", "a/zor1.dll", "a/other.exe", "b/zor2.exe", "b/zor2", "b/zor3.x.y"}) {

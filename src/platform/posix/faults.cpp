@@ -1,6 +1,8 @@
 // POSIX backend only: reading the machine's faults file.
 #include "platform/posix/faults.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstring>
 #include <sstream>
@@ -45,12 +47,26 @@ bool Faults::lacks(const char* procedure) const {
   return false;
 }
 
-Faults currentFaults() {
+namespace {
+
+/// The file a cached reading came from, as the host describes it; a file
+/// that was written or replaced since then differs in one of them.
+struct FileIdentity {
+  std::string path;
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = -1;
+  struct timespec modified {};
+
+  bool operator==(const FileIdentity& other) const {
+    return path == other.path && device == other.device && inode == other.inode &&
+           size == other.size && modified.tv_sec == other.modified.tv_sec &&
+           modified.tv_nsec == other.modified.tv_nsec;
+  }
+};
+
+Faults readFaults(std::FILE* file) {
   Faults faults;
-  const std::string path = Machine::current().machineFile("faults");
-  if (path.empty()) return faults;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return faults;
   std::string line;
   for (int c = std::getc(file);; c = std::getc(file)) {
     if (c == EOF || c == '\n') {
@@ -61,8 +77,32 @@ Faults currentFaults() {
       line += static_cast<char>(c);
     }
   }
-  std::fclose(file);
   return faults;
+}
+
+}  // namespace
+
+Faults currentFaults() {
+  // The socket emulation asks at every call: the file is read once and read
+  // again only when it has changed (or another machine was selected).
+  static FileIdentity cachedFrom;
+  static Faults cached;
+  FileIdentity identity;
+  identity.path = Machine::current().machineFile("faults");
+  struct stat st;
+  if (identity.path.empty() || ::stat(identity.path.c_str(), &st) != 0) return Faults();
+  identity.device = st.st_dev;
+  identity.inode = st.st_ino;
+  identity.size = st.st_size;
+  identity.modified = st.st_mtim;
+  if (identity == cachedFrom) return cached;
+
+  std::FILE* file = openRegularHostStream(identity.path);
+  if (file == nullptr) return Faults();
+  cached = readFaults(file);
+  std::fclose(file);
+  cachedFrom = identity;
+  return cached;
 }
 
 }  // namespace platform::posix

@@ -19,9 +19,10 @@ struct Faults {
   bool lacks(const char* procedure) const;
 };
 
-/// The faults of the current machine, read from its faults file at every
-/// call so that a test may write the file at any time. No machine directory,
-/// no file, or an unreadable one: no faults. Blank lines, lines starting
+/// The faults of the current machine, from its faults file as it is now: the
+/// file is read again only after it has changed, so that a test may write it
+/// at any time. No machine directory, no file, one that is not a regular
+/// file, or an unreadable one: no faults. Blank lines, lines starting
 /// with "#" and unknown lines are ignored; keywords ignore letter case,
 /// procedure names do not.
 Faults currentFaults();

@@ -147,10 +147,11 @@ std::FILE* openFile(const std::string& path, File::Access access, File::Kind) {
   std::string host;
   const bool writing = access == File::Access::Write;
   if (!posix::Machine::current().resolve(path, host, writing)) return nullptr;
+  // Text and binary modes are the same on this host: bytes pass unchanged.
+  if (!writing) return posix::openRegularHostStream(host);
   struct stat st;
   if (::stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return nullptr;
-  // Text and binary modes are the same on this host: bytes pass unchanged.
-  return std::fopen(host.c_str(), writing ? "wb" : "rb");
+  return std::fopen(host.c_str(), "wb");
 }
 
 bool seekFile(std::FILE* handle, std::int64_t offset) {

@@ -104,7 +104,7 @@ bool findLibraryFile(const std::string& name, std::string& host) {
 }
 
 bool startsWithImageSignature(const std::string& host) {
-  std::FILE* file = std::fopen(host.c_str(), "rb");
+  std::FILE* file = posix::openRegularHostStream(host);
   if (file == nullptr) return false;
   char signature[2] = {0, 0};
   std::size_t count = std::fread(signature, 1, 2, file);

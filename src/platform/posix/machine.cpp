@@ -2,14 +2,16 @@
 #include "platform/posix/machine.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <unordered_map>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <unordered_map>
 #include <vector>
 
 namespace platform::posix {
@@ -155,6 +157,10 @@ void Machine::load(const std::string& setting) {
   if (!setting.empty()) {
     directory_ = realPathOf(setting);
     if (directory_.empty()) directory_ = setting;  // a missing machine: no drives but z:
+    if (!isHostDirectory(directory_)) {
+      warnAboutMachine("ZORIVT_MACHINE names no directory", setting,
+                       "no drive but z: and an empty registry");
+    }
     for (char l = 'a'; l <= 'z'; ++l) {
       std::string drive = joinHost(directory_, std::string("drive_") + l);
       if (isHostDirectory(drive)) driveRoots_[l - 'a'] = realPathOf(drive);
@@ -261,6 +267,64 @@ std::string upperAscii(const std::string& text) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
   return result;
+}
+
+void warnAboutMachine(const char* problem, const std::string& hostPath, const char* consequence) {
+  std::string line = "zorivt: machine: ";
+  line += problem;
+  line += ": ";
+  for (char c : hostPath) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    line += (u < 0x20 || u == 0x7f) ? '?' : c;
+  }
+  line += "; ";
+  line += consequence;
+  line += "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
+}
+
+HostOpen openRegularHostFile(const std::string& hostPath, int& descriptor) {
+  descriptor = -1;
+  // Without O_NONBLOCK, opening a FIFO would wait for a writer.
+  const int fd = ::open(hostPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return HostOpen::Missing;
+    struct stat st;
+    const bool other = ::stat(hostPath.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+    return other ? HostOpen::NotRegular : HostOpen::Unreadable;
+  }
+  struct stat st;
+  HostOpen result = HostOpen::Opened;
+  if (::fstat(fd, &st) != 0) {
+    result = HostOpen::Unreadable;
+  } else if (!S_ISREG(st.st_mode)) {
+    result = HostOpen::NotRegular;
+  } else if (st.st_size == 0) {
+    // An empty file ends at once; a pseudo-file of the kernel's, listed with
+    // size 0, gives bytes (perhaps without end), fails or would block.
+    char probe;
+    const ssize_t got = ::read(fd, &probe, 1);
+    if (got != 0) result = got < 0 && errno != EAGAIN ? HostOpen::Unreadable : HostOpen::NotRegular;
+  }
+  if (result == HostOpen::Opened) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) result = HostOpen::Unreadable;
+  }
+  if (result != HostOpen::Opened) {
+    ::close(fd);
+    return result;
+  }
+  descriptor = fd;
+  return result;
+}
+
+std::FILE* openRegularHostStream(const std::string& hostPath) {
+  int fd = -1;
+  if (openRegularHostFile(hostPath, fd) != HostOpen::Opened) return nullptr;
+  std::FILE* stream = ::fdopen(fd, "rb");
+  if (stream == nullptr) ::close(fd);
+  return stream;
 }
 
 bool matchSearchPattern(const std::string& name, const std::string& pattern) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace platform::posix {
@@ -49,6 +50,24 @@ class Machine {
   std::string driveRoots_[26];
   std::uint64_t generation_ = 0;
 };
+
+/// Writes one line on standard error about a machine that cannot be read as
+/// it is described: "zorivt: machine: <problem>: <host path>; <consequence>".
+/// Control characters of the path show as "?".
+void warnAboutMachine(const char* problem, const std::string& hostPath, const char* consequence);
+
+/// How an attempt to open a host file for reading ended.
+enum class HostOpen { Opened, Missing, NotRegular, Unreadable };
+
+/// Opens a host file for reading when it is a regular file that holds what
+/// its size says. Refused as NotRegular: a FIFO, device, socket or directory,
+/// and a pseudo-file (its size 0, yet it yields bytes or would block), whose
+/// reading may never end. Neither the open nor the check can block. On
+/// Opened, `descriptor` is the open file (blocking reads, close-on-exec).
+HostOpen openRegularHostFile(const std::string& hostPath, int& descriptor);
+
+/// The same as a stdio stream for binary reading; null unless Opened.
+std::FILE* openRegularHostStream(const std::string& hostPath);
 
 /// Matches a name against a Windows search pattern ("*" and "?"),
 /// ignoring ASCII case.

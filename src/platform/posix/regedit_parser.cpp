@@ -1,9 +1,16 @@
 // POSIX backend only: the regedit export parser behind the emulated registry.
 #include "platform/posix/regedit_parser.h"
 
-#include <algorithm>
-#include <cstdio>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+
+#include "platform/posix/machine.h"
 #include "platform/registry.h"
 
 namespace platform::posix {
@@ -154,13 +161,15 @@ bool isStringType(std::uint32_t type) {
   return type == RegistryString || type == RegistryExpandString || type == RegistryMultiString;
 }
 
-/// The file's bytes as 8-bit text.
-std::string decodeFileText(std::string_view bytes) {
+/// The file's bytes as 8-bit text: a view of them, or of `narrowed` for a
+/// UTF-16 file, so that 8-bit text is never copied.
+std::string_view decodeFileText(std::string_view bytes, std::string& narrowed) {
   if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
-    return narrowUtf16(bytes.substr(2));
+    narrowed = narrowUtf16(bytes.substr(2));
+    return narrowed;
   }
   if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-  return std::string(bytes);
+  return bytes;
 }
 
 /// The lines of a text, each without its line end and trailing blanks.
@@ -225,26 +234,25 @@ class RegistryTreeBuilder {
 
   void setValue(KeyId key, std::string_view name, std::uint32_t type, std::string data) {
     RegistryTree::Key& k = tree_.keys_[key];
-    std::string lower = lowerAscii(name);
-    auto found = k.valuePositions.find(lower);
-    if (found != k.valuePositions.end()) {
-      RegistryValue& value = k.values[found->second];
+    const std::size_t slot = k.index.findSlot(k.values, name);
+    if (slot != RegistryTree::ValueIndex::None) {
+      RegistryValue& value = k.values[k.index.positionAt(slot)];
       value.type = type;
       value.data = std::move(data);
       return;
     }
-    k.valuePositions.emplace(std::move(lower), k.values.size());
     k.values.push_back(RegistryValue{std::string(name), type, std::move(data)});
+    k.index.add(k.values, k.values.size() - 1);
   }
 
   void deleteValue(KeyId key, std::string_view name) {
     RegistryTree::Key& k = tree_.keys_[key];
-    auto found = k.valuePositions.find(lowerAscii(name));
-    if (found == k.valuePositions.end()) return;
+    const std::size_t slot = k.index.findSlot(k.values, name);
+    if (slot == RegistryTree::ValueIndex::None) return;
     std::vector<bool>& erased = erased_[key];
-    if (erased.size() <= found->second) erased.resize(k.values.size());
-    erased[found->second] = true;
-    k.valuePositions.erase(found);
+    if (erased.size() < k.values.size()) erased.resize(k.values.size());
+    erased[k.index.positionAt(slot)] = true;
+    k.index.removeSlot(slot);
   }
 
   void finish() {
@@ -256,10 +264,7 @@ class RegistryTreeBuilder {
         if (i >= erased.size() || !erased[i]) kept.push_back(std::move(k.values[i]));
       }
       k.values = std::move(kept);
-      k.valuePositions.clear();
-      for (std::size_t i = 0; i < k.values.size(); ++i) {
-        k.valuePositions.emplace(lowerAscii(k.values[i].name), i);
-      }
+      k.index.rebuild(k.values);
     }
     erased_.clear();
     for (RegistryTree::Key& k : tree_.keys_) {
@@ -282,9 +287,17 @@ class RegeditParser {
   RegeditParser(std::string_view text, bool unicodeData, RegistryTreeBuilder& builder)
       : lines_(text), unicodeData_(unicodeData), builder_(builder) {}
 
-  void run() {
+  /// `passed`, when given, is told now and then that the text before a
+  /// point is read for good.
+  void run(const std::function<void(const char*)>& passed) {
+    constexpr std::ptrdiff_t Step = 8 * 1024 * 1024;
+    const char* reported = nullptr;
     std::string_view line;
     while (lines_.next(line)) {
+      if (passed && (reported == nullptr || line.data() - reported >= Step)) {
+        reported = line.data();
+        passed(reported);
+      }
       line = trimLeft(line);
       if (line.empty() || line[0] == ';') continue;
       if (line[0] == '[') {
@@ -351,6 +364,7 @@ class RegeditParser {
       return true;
     }
     if (!data.empty() && data[0] == '"') {
+      bytes.reserve(data.size());  // the text and its NUL, without growing twice its size
       std::size_t pos = 0;
       if (!readQuoted(data, pos, bytes) || pos != data.size()) return false;
       bytes.push_back('\0');
@@ -420,45 +434,163 @@ const std::vector<RegistryValue>& RegistryTree::values(KeyId key) const {
 
 const RegistryValue* RegistryTree::findValue(KeyId key, std::string_view name) const {
   const Key& k = keys_[key];
-  auto found = k.valuePositions.find(lowerAscii(name));
-  return found == k.valuePositions.end() ? nullptr : &k.values[found->second];
+  const std::size_t slot = k.index.findSlot(k.values, name);
+  return slot == ValueIndex::None ? nullptr : &k.values[k.index.positionAt(slot)];
+}
+
+namespace {
+
+/// FNV-1a of the name with its ASCII letters in lower case.
+std::uint64_t foldedHash(std::string_view name) {
+  std::uint64_t hash = 0xcbf29ce484222325ull;
+  for (char c : name) {
+    hash ^= static_cast<unsigned char>(lowerAscii(c));
+    hash *= 0x100000001b3ull;
+  }
+  return hash;
+}
+
+}  // namespace
+
+std::size_t RegistryTree::ValueIndex::findSlot(const std::vector<RegistryValue>& values,
+                                               std::string_view name) const {
+  if (slots_.empty()) return None;
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t slot = foldedHash(name) & mask;; slot = (slot + 1) & mask) {
+    const std::uint32_t entry = slots_[slot];
+    if (entry == 0) return None;
+    if (entry != Removed && equalsIgnoringCase(values[entry - 1].name, name)) return slot;
+  }
+}
+
+void RegistryTree::ValueIndex::add(const std::vector<RegistryValue>& values, std::size_t position) {
+  // At most half the slots in use, so that every probe soon meets a free one.
+  if ((used_ + 1) * 2 > slots_.size()) grow(values, std::max<std::size_t>(16, slots_.size() * 2));
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t slot = foldedHash(values[position].name) & mask;
+  while (slots_[slot] != 0 && slots_[slot] != Removed) slot = (slot + 1) & mask;
+  if (slots_[slot] == 0) ++used_;
+  slots_[slot] = static_cast<std::uint32_t>(position + 1);
+}
+
+void RegistryTree::ValueIndex::removeSlot(std::size_t slot) { slots_[slot] = Removed; }
+
+void RegistryTree::ValueIndex::grow(const std::vector<RegistryValue>& values,
+                                     std::size_t slotCount) {
+  std::vector<std::uint32_t> old = std::move(slots_);
+  slots_.assign(slotCount, 0);
+  used_ = 0;
+  const std::size_t mask = slotCount - 1;
+  for (std::uint32_t entry : old) {
+    if (entry == 0 || entry == Removed) continue;
+    std::size_t slot = foldedHash(values[entry - 1].name) & mask;
+    while (slots_[slot] != 0) slot = (slot + 1) & mask;
+    slots_[slot] = entry;
+    ++used_;
+  }
+}
+
+void RegistryTree::ValueIndex::rebuild(const std::vector<RegistryValue>& values) {
+  slots_.clear();
+  used_ = 0;
+  std::size_t count = 16;
+  while (count < values.size() * 2 + 2) count *= 2;
+  grow(values, count);
+  for (std::size_t i = 0; i < values.size(); ++i) add(values, i);
 }
 
 std::size_t RegistryTree::longestValueName(KeyId key) const {
   return keys_[key].longestValueName;
 }
 
-RegistryTree parseRegeditExport(std::string_view bytes) {
+namespace {
+
+/// parseRegeditExport, telling `passed` now and then how far the bytes are
+/// read for good.
+RegistryTree parseExport(std::string_view bytes, bool* recognised,
+                         const std::function<void(const char*)>& passed) {
   RegistryTree tree;
-  const std::string text = decodeFileText(bytes);
+  if (recognised != nullptr) *recognised = false;
+  std::string narrowed;
+  const std::string_view text = decodeFileText(bytes, narrowed);
   LineReader header(text);
   std::string_view first;
   if (!header.next(first)) return tree;
   bool version5 = first == "Windows Registry Editor Version 5.00";
   if (!version5 && first != "REGEDIT4") return tree;
+  if (recognised != nullptr) *recognised = true;
 
   std::size_t firstEnd = text.find('\n');
-  std::string_view body = firstEnd == std::string::npos
-                              ? std::string_view()
-                              : std::string_view(text).substr(firstEnd + 1);
+  std::string_view body =
+      firstEnd == std::string_view::npos ? std::string_view() : text.substr(firstEnd + 1);
   RegistryTreeBuilder builder(tree);
-  RegeditParser(body, version5, builder).run();
+  RegeditParser(body, version5, builder).run(passed);
   builder.finish();
   return tree;
 }
 
-RegistryTree loadRegeditFile(const std::string& hostPath) {
-  // Plain stdio: a stream would throw when the path is a directory.
-  std::FILE* file = std::fopen(hostPath.c_str(), "rb");
-  if (file == nullptr) return RegistryTree();
-  std::string bytes;
-  char buffer[65536];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
-  bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) return RegistryTree();
-  return parseRegeditExport(bytes);
+}  // namespace
+
+RegistryTree parseRegeditExport(std::string_view bytes, bool* recognised) {
+  return parseExport(bytes, recognised, nullptr);
+}
+
+RegistryTree loadRegeditFile(const std::string& hostPath, RegeditFileState* state) {
+  RegeditFileState ignored;
+  RegeditFileState& result = state != nullptr ? *state : ignored;
+  int fd = -1;
+  switch (openRegularHostFile(hostPath, fd)) {
+    case HostOpen::Opened:
+      break;
+    case HostOpen::Missing:
+      result = RegeditFileState::Missing;
+      return RegistryTree();
+    case HostOpen::NotRegular:
+      result = RegeditFileState::NotRegular;
+      return RegistryTree();
+    case HostOpen::Unreadable:
+      result = RegeditFileState::Unreadable;
+      return RegistryTree();
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || static_cast<std::uint64_t>(st.st_size) > SIZE_MAX) {
+    ::close(fd);
+    result = RegeditFileState::Unreadable;
+    return RegistryTree();
+  }
+  // The file is mapped, not copied: the parser reads the bytes where they
+  // are, and only what the tree keeps is held a second time.
+  const std::size_t size = static_cast<std::size_t>(st.st_size);
+  void* mapped = size == 0 ? nullptr : ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+  ::close(fd);
+  if (mapped == MAP_FAILED) {
+    result = RegeditFileState::Unreadable;
+    return RegistryTree();
+  }
+  if (mapped != nullptr) ::madvise(mapped, size, MADV_SEQUENTIAL);
+  // The pages read for good are given back as the parser goes, so that
+  // the mapping does not stay resident beside the tree built from it.
+  const auto start = reinterpret_cast<std::uintptr_t>(mapped);
+  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  auto passed = [start, page](const char* point) {
+    const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(point) / page * page;
+    if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_DONTNEED);
+  };
+  bool recognised = false;
+  RegistryTree tree;
+  try {
+    const std::string_view bytes(static_cast<const char*>(mapped), mapped == nullptr ? 0 : size);
+    tree = parseExport(bytes, &recognised, [&](const char* point) {
+      // A UTF-16 file is parsed from a narrowed copy, not from the mapping.
+      if (point >= bytes.data() && point <= bytes.data() + bytes.size()) passed(point);
+    });
+  } catch (...) {
+    if (mapped != nullptr) ::munmap(mapped, size);
+    throw;
+  }
+  if (mapped != nullptr) ::munmap(mapped, size);
+  result = recognised ? RegeditFileState::Loaded : RegeditFileState::NotAnExport;
+  return tree;
 }
 
 }  // namespace platform::posix

@@ -49,10 +49,33 @@ class RegistryTree {
  private:
   friend class RegistryTreeBuilder;
 
+  /// The positions of a key's values by name, ASCII case ignored: open
+  /// addressing over 32-bit slots (a position + 1, 0 for a free slot,
+  /// Removed for a deleted entry), a few bytes a value where a map of names
+  /// would hold a copy of each name in a node of its own.
+  class ValueIndex {
+   public:
+    static constexpr std::size_t None = static_cast<std::size_t>(-1);
+    /// The slot of `name`, or None.
+    std::size_t findSlot(const std::vector<RegistryValue>& values, std::string_view name) const;
+    std::size_t positionAt(std::size_t slot) const { return slots_[slot] - 1; }
+    /// Enters the value at `position` of `values`, whose name is not entered.
+    void add(const std::vector<RegistryValue>& values, std::size_t position);
+    void removeSlot(std::size_t slot);
+    /// Enters all of `values` anew.
+    void rebuild(const std::vector<RegistryValue>& values);
+
+   private:
+    static constexpr std::uint32_t Removed = 0xFFFFFFFFu;
+    void grow(const std::vector<RegistryValue>& values, std::size_t slotCount);
+    std::vector<std::uint32_t> slots_;
+    std::size_t used_ = 0;  // slots not free, removed ones included
+  };
+
   struct Key {
     std::unordered_map<std::string, KeyId> subKeys;  // by lower-case name
     std::vector<RegistryValue> values;
-    std::unordered_map<std::string, std::size_t> valuePositions;  // by lower-case name
+    ValueIndex index;
     std::size_t longestValueName = 0;
   };
 
@@ -76,11 +99,16 @@ class RegistryTree {
 /// section. Hex data cut short (at the end of the file, or before a line
 /// that cannot continue it) keeps the bytes read so far. In quoted names
 /// and texts `\\` and `\"` are escapes; any other backslash is kept as it
-/// is. Time and memory are linear in the input.
-RegistryTree parseRegeditExport(std::string_view bytes);
+/// is. Time and memory are linear in the input. `recognised`, when given,
+/// tells whether the header was there.
+RegistryTree parseRegeditExport(std::string_view bytes, bool* recognised = nullptr);
+
+/// What became of an export file: read, or why the registry is empty.
+enum class RegeditFileState { Loaded, Missing, NotRegular, Unreadable, NotAnExport };
 
 /// Reads and parses the file at `hostPath`; an empty registry when it is
-/// missing or cannot be read.
-RegistryTree loadRegeditFile(const std::string& hostPath);
+/// missing, not a regular file (see openRegularHostFile) or cannot be read.
+/// The file is mapped while it is parsed, not copied.
+RegistryTree loadRegeditFile(const std::string& hostPath, RegeditFileState* state = nullptr);
 
 }  // namespace platform::posix

@@ -72,8 +72,20 @@ class EmulatedRegistry {
     if (!tree_ || machine.generation() != generation_) {
       generation_ = machine.generation();
       std::string file = machine.machineFile("registry.reg");
-      tree_ = std::make_shared<const RegistryTree>(file.empty() ? RegistryTree()
-                                                                : posix::loadRegeditFile(file));
+      posix::RegeditFileState state = posix::RegeditFileState::Missing;
+      tree_ = std::make_shared<const RegistryTree>(
+          file.empty() ? RegistryTree() : posix::loadRegeditFile(file, &state));
+      // A missing file is an empty registry by design; a file that is there
+      // but gives no registry is said to be broken.
+      if (state == posix::RegeditFileState::NotRegular) {
+        posix::warnAboutMachine("registry.reg is not a regular file", file,
+                                "the registry is empty");
+      } else if (state == posix::RegeditFileState::Unreadable) {
+        posix::warnAboutMachine("registry.reg cannot be read", file, "the registry is empty");
+      } else if (state == posix::RegeditFileState::NotAnExport) {
+        posix::warnAboutMachine("registry.reg does not start with a regedit export header", file,
+                                "the registry is empty");
+      }
     }
     return tree_;
   }

@@ -348,7 +348,7 @@ using Row = std::vector<std::string>;
 bool readRows(const std::string& host, std::vector<Row>& rows) {
   rows.clear();
   if (host.empty()) return false;
-  std::FILE* file = std::fopen(host.c_str(), "rb");
+  std::FILE* file = openRegularHostStream(host);
   if (file == nullptr) return false;
   Row row;
   std::string word;

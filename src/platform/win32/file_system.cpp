@@ -111,7 +111,16 @@ namespace detail {
 std::FILE* openFile(const std::string& path, File::Access access, File::Kind kind) {
   const bool text = kind == File::Kind::Text;
   const char* mode = access == File::Access::Write ? (text ? "w" : "wb") : (text ? "r" : "rb");
-  return std::fopen(path.c_str(), mode);
+  std::FILE* file = std::fopen(path.c_str(), mode);
+  if (file == nullptr || access == File::Access::Write) return file;
+  // Only files on a disk are read: a device (CON, a COM port) or a pipe
+  // could keep a read waiting for ever.
+  const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK) {
+    std::fclose(file);
+    return nullptr;
+  }
+  return file;
 }
 
 bool seekFile(std::FILE* handle, std::int64_t offset) {
