@@ -8,10 +8,14 @@
 #include "driver/option_scanner.h"
 #include "driver/report_log.h"
 #include "driver/run_phase.h"
+#include "platform/process.h"
 
 namespace {
 
 constexpr std::int32_t HighestVersion = 999;
+
+/// Exit status of a run whose log file was opened but not written whole.
+constexpr int LogWriteFailedStatus = 3;
 
 struct UsageLine {
   const char* option;
@@ -111,6 +115,7 @@ std::string usageText(const char* program) {
 }
 
 int runMain(int argc, const char* const* argv) {
+  platform::prepareStandardStreams();
   CommandLine line = parseCommandLine(argc, argv);
   if (line.usageError) {
     std::string usage = usageText(argc > 0 ? argv[0] : "");
@@ -127,9 +132,12 @@ int runMain(int argc, const char* const* argv) {
 
     // The C runtime's own ctime text: the Windows runtime writes the day of
     // the month with a leading zero where POSIX hosts write a blank.
+    // Its line end is the message's own.
     std::time_t now = std::time(nullptr);
     const char* when = std::ctime(&now);
-    reportUnended(log, msg::CHK0000I, CheckerLevel, when ? when : "\n");
+    std::string started = when ? when : "";
+    if (!started.empty() && started.back() == '\n') started.pop_back();
+    report(log, msg::CHK0000I, CheckerLevel, started);
 
     if (options.version < 100) options.version *= 10;
     report(log, msg::CHK0001I, options.version / 100, options.version % 100);
@@ -147,6 +155,14 @@ int runMain(int argc, const char* const* argv) {
 
     report(log, msg::CHK0999I);
     endRunPhase();
+    if (!log.finish()) {
+      // The console may be gone; standard error is the one channel left.
+      const std::string line = "zorivt: the log file " + logPath.str() +
+                               " could not be written completely: " + log.failureReason() + "\n";
+      std::fwrite(line.data(), 1, line.size(), stderr);
+      std::fflush(stderr);
+      result = LogWriteFailedStatus;
+    }
   }
   return result;
 }
