@@ -8,7 +8,6 @@
 #include <cstdio>
 
 #include "platform/file.h"
-#include "platform/fault_injection.h"
 #include "platform/file_system.h"
 
 namespace platform {
@@ -32,17 +31,6 @@ std::string currentDirectoryOfDrive(int drive) {
   char buffer[MAX_PATH];
   if (_getdcwd(drive, buffer, sizeof buffer) == nullptr) return std::string();
   return buffer;
-}
-
-bool removeFile(const std::string& path) {
-  if (faultinjection::fileOperationFails()) return false;
-  return std::remove(path.c_str()) == 0;
-}
-
-bool replaceFile(const std::string& from, const std::string& to) {
-  if (faultinjection::fileOperationFails()) return false;
-  return MoveFileExA(from.c_str(), to.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 struct DirectorySearch::State {
