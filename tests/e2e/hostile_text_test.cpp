@@ -69,13 +69,19 @@ TEST(HostileText, EnvironmentAndProfileValuesAndKeys) {
   expectOneLineEach(run, "CHK0102I: Variable ZOR_USERID is '" + shown(value) +
                              "' (set in the environment).");
 
-  // A profile line ends at its line feed; the value is trimmed at both ends.
+  // A profile line ends at its line feed, a key at the first "="; both
+  // sides are trimmed.
   const std::string inner = "x" + everyByte("\n") + "x";
-  run = machine.file("drive_c/zorpzcfg.prf", "ZOR_PASSWORD = " + inner + "\n" + "ZOR_" + inner +
-                                                 " = 1\n" + "ZOR_LANG = EU" + Forged + "\n")
+  const std::string key = "ZOR_x" + everyByte("\n=") + "x";
+  run = machine.file("drive_c/zorpzcfg.prf", "ZOR_PASSWORD = " + inner + "\n" + key + " = 1\n" +
+                                                 "ZOR_LANG = EU" + Forged + "\n")
             .run({"-d", "-v", "ZOR_PASSWORD"});
   expectOneLineEach(run, "CHK0103I: Variable ZOR_PASSWORD is '" + shown(inner) +
                              "' (set in the profile).");
+  const std::string unknownKey = "CHK0074A: Variable " + shown(key) + " is not known.";
+  bool keyShown = false;
+  for (const std::string& text : run.log) keyShown = keyShown || text.rfind(unknownKey, 0) == 0;
+  EXPECT_TRUE(keyShown) << run.command;
 }
 
 TEST(HostileText, RegistryValuesAndNames) {
@@ -87,13 +93,16 @@ TEST(HostileText, RegistryValuesAndNames) {
     std::snprintf(digits, sizeof digits, "%02x,", c);
     hex += digits;
   }
+  // A quoted name of the registry file cannot hold a line end; its quote
+  // and backslash are written escaped.
+  const std::string name = everyByte("\r\n\"\\");
   machine.registry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.3]\n"
                    "\"Version\"=hex(1):" +
-                   hex + "00\n\"Na\x1b[2Jme\"=\"v\"\n");
+                   hex + "00\n\"" + name + "\\\\\\\"\"=\"v\"\n");
   RunResult run = machine.run({"-d"});
   expectOneLineEach(run, "CHK0090I: Corvanta version read from Registry: " +
                              shown(everyByte("")) + ".");
-  expectOneLineEach(run, "CHK--DBG:   Na<0x1b>[2Jme: v");
+  expectOneLineEach(run, "CHK--DBG:   " + shown(name) + "\\\": v");
 }
 
 TEST(HostileText, FileNamesUnderTheScan) {
