@@ -1,5 +1,5 @@
 // Win32 backend only: the standard streams at start.
-#include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 
@@ -8,17 +8,21 @@
 namespace platform {
 
 void prepareStandardStreams() {
-  // A stream without a handle behind it is reopened on the null device, so
-  // that the C runtime cannot hand its descriptor to a file opened later.
-  // A console that goes away raises no signal here: its writes just fail.
+  // A stream the process was started without is reopened on the null
+  // device, so that its writes go nowhere instead of failing and no file
+  // opened later can take its place. A console that goes away raises no
+  // signal here: its writes just fail.
   struct Stream {
+    DWORD handle;
     std::FILE* stream;
-    int fd;
     const char* mode;
   };
-  const Stream streams[] = {{stdin, 0, "r"}, {stdout, 1, "w"}, {stderr, 2, "w"}};
+  const Stream streams[] = {{STD_INPUT_HANDLE, stdin, "r"},
+                            {STD_OUTPUT_HANDLE, stdout, "w"},
+                            {STD_ERROR_HANDLE, stderr, "w"}};
   for (const Stream& s : streams) {
-    if (_get_osfhandle(s.fd) == -1) std::freopen("NUL", s.mode, s.stream);
+    HANDLE handle = GetStdHandle(s.handle);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) std::freopen("NUL", s.mode, s.stream);
   }
 }
 
