@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <functional>
 
@@ -41,7 +42,8 @@ int runPrepared(const TestMachine& machine, const std::vector<std::string>& argu
     ::close(errFd);
     if (::chdir(cwd.c_str()) != 0 || !prepare()) ::_exit(NoNamespace);
     std::vector<char*> argv{const_cast<char*>("zorivt")};
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    for (const std::string& argument : arguments)
+      argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     char* envp[] = {const_cast<char*>(environment.c_str()), nullptr};
     ::execve(binary.c_str(), argv.data(), envp);
@@ -119,4 +121,38 @@ TEST(LogIntegrity, ALogOnAFullFileSystemEndsWithItsOwnStatus) {
   EXPECT_EQ(e2e::splitLines(machine.read("stderr.txt")),
             std::vector<std::string>{"zorivt: the log file c:\\zorivt.log could not be written "
                                      "completely: No space left on device"});
+}
+
+// The local host's name, set in a private name space, holds every byte
+// value in turn (at most 64 at a time): the debug line that quotes it stays
+// one line, its control characters shown as "<0x..>".
+TEST(LogIntegrity, TheLocalHostNameCannotForgeALine) {
+  SKIP_ON_WINDOWS_BUILD("a private host name is a Linux host's");
+  TestMachine machine;
+  machine.file("drive_c/zorpisrv.exe", "")
+      .file("drive_c/zorpzcfg.prf", "ZOR_PROTOCOL = TCI\n")
+      .faults("resolver hosts-only\n");
+  for (int first = 1; first < 256; first += 64) {
+    std::string name, shown;
+    for (int c = first; c < first + 64 && c < 256; ++c) {
+      name += static_cast<char>(c);
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "<0x%02x>", c);
+      shown += (c < 0x20 && c != '\t') || c == 0x7f ? std::string(escaped)
+                                                    : name.substr(name.size() - 1);
+    }
+    const int status = runPrepared(machine, {"-d"}, [&name] {
+      return ::unshare(CLONE_NEWUTS) == 0 && ::sethostname(name.data(), name.size()) == 0;
+    });
+    if (status == NoNamespace) GTEST_SKIP() << "no private host name";
+    EXPECT_EQ(status, 0);
+    const std::vector<std::string> log = e2e::splitLines(machine.read("drive_c/zorivt.log"));
+    int quoted = 0, ends = 0;
+    for (const std::string& line : log) {
+      quoted += line == "CHK--DBG: Parameter hostname was '" + shown + "'" ? 1 : 0;
+      ends += line.rfind("CHK0999I", 0) == 0 ? 1 : 0;
+    }
+    EXPECT_GE(quoted, 1) << "bytes from " << first;
+    EXPECT_EQ(ends, 1) << "bytes from " << first;
+  }
 }
