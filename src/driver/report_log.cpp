@@ -10,9 +10,7 @@ namespace {
 constexpr std::size_t InitialAreaSize = 1024;
 }
 
-ReportBuffer::ReportBuffer(ReportLog& log) : area_(InitialAreaSize), log_(log) {
-  resetArea();
-}
+ReportBuffer::ReportBuffer(ReportLog& log) : area_(InitialAreaSize), log_(log) { resetArea(); }
 
 void ReportBuffer::resetArea() {
   if (area_.size() > 64 * InitialAreaSize) {
@@ -41,9 +39,7 @@ ReportBuffer::int_type ReportBuffer::overflow(int_type c) {
   return 0;
 }
 
-ReportBuffer::int_type ReportBuffer::underflow() {
-  return traits_type::eof();
-}
+ReportBuffer::int_type ReportBuffer::underflow() { return traits_type::eof(); }
 
 ReportLog::ReportLog(const char* fileName, MessageId threshold) : std::ostream(nullptr) {
   buffer_ = std::make_unique<ReportBuffer>(*this);

@@ -123,8 +123,7 @@ RunResult TestMachine::run(const std::vector<std::string>& arguments) const {
   // A sanitized checker keeps the sanitizer settings of the test run.
   for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
     const char* value = std::getenv(name);
-    if (value != nullptr && !environment_.count(name))
-      envp.push_back(std::string(name) + "=" + value);
+    if (value != nullptr && !environment_.count(name)) envp.push_back(std::string(name) + "=" + value);
   }
   if (windowsBuild()) {
     const fs::path& prefix = wine::currentPrefix();

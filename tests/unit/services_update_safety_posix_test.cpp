@@ -1,9 +1,9 @@
 // The services file update against other writers, planted files and
 // interrupts: updates run at once in separate processes, the file's mode,
 // owner and symbolic link, and an interrupt before each file operation.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>

@@ -2,8 +2,6 @@
 // The update lock is an exclusive flock() on the file itself; as a finished
 // update puts a new file in the old one's place, a waiter whose lock is on
 // the old file takes the lock again on the new one.
-#include "platform/file_replacement.h"
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -17,6 +15,7 @@
 #include <string>
 
 #include "platform/fault_injection.h"
+#include "platform/file_replacement.h"
 #include "platform/posix/machine.h"
 
 namespace platform {
@@ -31,9 +30,7 @@ volatile std::sig_atomic_t interruptSignal = 0;
 struct sigaction previousActions[SignalCount];
 bool handlersInstalled = false;
 
-extern "C" void noteInterrupt(int signal) {
-  interruptSignal = signal;
-}
+extern "C" void noteInterrupt(int signal) { interruptSignal = signal; }
 
 void installHandlers() {
   interruptSignal = 0;
@@ -73,9 +70,7 @@ bool sameFile(const struct stat& a, const struct stat& b) {
 
 }  // namespace
 
-bool FileReplacement::interrupted() {
-  return interruptSignal != 0;
-}
+bool FileReplacement::interrupted() { return interruptSignal != 0; }
 
 bool FileReplacement::lock(const std::string& path) {
   finish();
@@ -117,11 +112,10 @@ bool FileReplacement::create(File& output) {
   const std::string base = target_.substr(slash + 1);
   const long pid = static_cast<long>(::getpid());
   for (int attempt = 0; attempt < 1000 && !interrupted(); ++attempt) {
-    const std::string name =
-        base + "." + std::to_string(pid) + "-" + std::to_string(attempt) + ".tmp";
+    const std::string name = base + "." + std::to_string(pid) + "-" + std::to_string(attempt) + ".tmp";
     const std::string path = directory + name;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                          S_IRUSR | S_IWUSR);
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
     if (fd == -1) {
       if (errno == EEXIST) continue;
       return false;

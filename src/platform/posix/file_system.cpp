@@ -1,6 +1,4 @@
 // POSIX backend only: files and directories of the emulated machine.
-#include "platform/file_system.h"
-
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +8,7 @@
 #include <vector>
 
 #include "platform/file.h"
+#include "platform/file_system.h"
 #include "platform/posix/machine.h"
 
 namespace platform {
@@ -52,9 +51,7 @@ bool isReadable(const std::string& path) {
   return ::access(host.c_str(), R_OK) == 0;
 }
 
-std::string currentDirectory() {
-  return posix::Machine::current().currentDirectory();
-}
+std::string currentDirectory() { return posix::Machine::current().currentDirectory(); }
 
 std::string currentDirectoryOfDrive(int drive) {
   return posix::Machine::current().currentDirectoryOfDrive(drive);
@@ -126,9 +123,7 @@ bool DirectorySearch::next(std::string& name) {
   return true;
 }
 
-void DirectorySearch::close() {
-  state_.reset();
-}
+void DirectorySearch::close() { state_.reset(); }
 
 namespace detail {
 

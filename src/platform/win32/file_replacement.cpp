@@ -2,8 +2,6 @@
 // file beside the target ("<name>.lck") held open with no sharing, deleted
 // by the system when its handle closes, whatever ends the process; a second
 // update waits until it can open it.
-#include "platform/file_replacement.h"
-
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -12,6 +10,7 @@
 #include <string>
 
 #include "platform/fault_injection.h"
+#include "platform/file_replacement.h"
 
 namespace platform {
 namespace {
@@ -43,9 +42,7 @@ ReplaceFileProcedure replaceFileProcedure() {
 
 }  // namespace
 
-bool FileReplacement::interrupted() {
-  return interruptEvent != 0;
-}
+bool FileReplacement::interrupted() { return interruptEvent != 0; }
 
 bool FileReplacement::lock(const std::string& path) {
   finish();
@@ -56,9 +53,9 @@ bool FileReplacement::lock(const std::string& path) {
   target_ = path;
   const std::string lockPath = path + ".lck";
   while (!interrupted()) {
-    HANDLE handle =
-        CreateFileA(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
-                    OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    HANDLE handle = CreateFileA(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE,
+                                nullptr);
     if (handle != INVALID_HANDLE_VALUE) {
       lockHandle_ = reinterpret_cast<std::intptr_t>(handle);
       DWORD attributes = GetFileAttributesA(path.c_str());
@@ -76,8 +73,7 @@ bool FileReplacement::create(File& output) {
   output.close();
   if (lockHandle_ == -1 || interrupted() || faultinjection::fileOperationFails()) return false;
   const std::size_t cut = target_.find_last_of("\\/:");
-  const std::string directory =
-      cut == std::string::npos ? std::string() : target_.substr(0, cut + 1);
+  const std::string directory = cut == std::string::npos ? std::string() : target_.substr(0, cut + 1);
   const std::string base = target_.substr(cut == std::string::npos ? 0 : cut + 1);
   const unsigned long pid = GetCurrentProcessId();
   for (int attempt = 0; attempt < 1000 && !interrupted(); ++attempt) {

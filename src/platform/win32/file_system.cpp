@@ -1,7 +1,5 @@
 // Win32 backend only: files and directories through the Windows C runtime
 // and the Win32 file functions.
-#include "platform/file_system.h"
-
 #include <direct.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -10,6 +8,7 @@
 #include <cstdio>
 
 #include "platform/file.h"
+#include "platform/file_system.h"
 
 namespace platform {
 
@@ -20,9 +19,7 @@ bool fileMode(const std::string& path, unsigned& mode) {
   return true;
 }
 
-bool isReadable(const std::string& path) {
-  return _access(path.c_str(), 4) == 0;
-}
+bool isReadable(const std::string& path) { return _access(path.c_str(), 4) == 0; }
 
 std::string currentDirectory() {
   char buffer[MAX_PATH];
@@ -41,9 +38,7 @@ struct DirectorySearch::State {
 };
 
 DirectorySearch::DirectorySearch() = default;
-DirectorySearch::~DirectorySearch() {
-  close();
-}
+DirectorySearch::~DirectorySearch() { close(); }
 DirectorySearch::DirectorySearch(DirectorySearch&&) noexcept = default;
 DirectorySearch& DirectorySearch::operator=(DirectorySearch&& other) noexcept {
   if (this != &other) {
