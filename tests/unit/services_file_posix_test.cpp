@@ -45,7 +45,8 @@ class ServicesUpdate : public net_test::ProbeTest {
     return updateServicesFile(*log, options);
   }
   bool tempFileExists() const {
-    for (const auto& entry : std::filesystem::directory_iterator(machine.host(net_test::EtcDirectory))) {
+    const auto directory = machine.host(net_test::EtcDirectory);
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
       if (entry.path().extension() == ".tmp") return true;
     }
     return false;
@@ -91,7 +92,8 @@ TEST_F(ServicesUpdate, PlantedFilesBesideTheServicesFileAreLeftAlone) {
   etcFile("services", "echo 7/tcp\n");
   machine.writeFile("victim", "precious\n");
   std::filesystem::create_symlink(machine.host("victim"), machine.host(Services + ".tmp"));
-  std::filesystem::create_symlink(machine.host("victim"), machine.host(net_test::EtcDirectory + TempName));
+  std::filesystem::create_symlink(machine.host("victim"),
+                                  machine.host(net_test::EtcDirectory + TempName));
   EXPECT_EQ(update(210), 0);
   EXPECT_EQ(machine.readFile("victim"), "precious\n");
   EXPECT_TRUE(std::filesystem::is_symlink(machine.host(net_test::EtcDirectory + TempName)));

@@ -112,10 +112,11 @@ bool FileReplacement::create(File& output) {
   const std::string base = target_.substr(slash + 1);
   const long pid = static_cast<long>(::getpid());
   for (int attempt = 0; attempt < 1000 && !interrupted(); ++attempt) {
-    const std::string name = base + "." + std::to_string(pid) + "-" + std::to_string(attempt) + ".tmp";
+    const std::string name =
+        base + "." + std::to_string(pid) + "-" + std::to_string(attempt) + ".tmp";
     const std::string path = directory + name;
-    const int fd =
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+    const int fd = ::open(path.c_str(), flags, S_IRUSR | S_IWUSR);
     if (fd == -1) {
       if (errno == EEXIST) continue;
       return false;

@@ -73,7 +73,8 @@ bool FileReplacement::create(File& output) {
   output.close();
   if (lockHandle_ == -1 || interrupted() || faultinjection::fileOperationFails()) return false;
   const std::size_t cut = target_.find_last_of("\\/:");
-  const std::string directory = cut == std::string::npos ? std::string() : target_.substr(0, cut + 1);
+  const std::string directory =
+      cut == std::string::npos ? std::string() : target_.substr(0, cut + 1);
   const std::string base = target_.substr(cut == std::string::npos ? 0 : cut + 1);
   const unsigned long pid = GetCurrentProcessId();
   for (int attempt = 0; attempt < 1000 && !interrupted(); ++attempt) {
