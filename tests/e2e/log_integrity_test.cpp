@@ -63,8 +63,8 @@ std::vector<std::string> logAfterStart(const TestMachine& machine) {
 
 }  // namespace
 
-// With its console gone (a pipe with no reader, or no standard output at
-// all) the checker runs to its end and writes the same log, each line once,
+// With its console gone (a pipe with no reader, a full device, or no
+// standard output at all) the checker runs to its end and writes the same log, each line once,
 // as with a console, for every console level.
 TEST(LogIntegrity, TheLogIsCompleteWhateverHappensToTheConsole) {
   SKIP_ON_WINDOWS_BUILD("the console is set up by the POSIX host here");
@@ -90,6 +90,13 @@ TEST(LogIntegrity, TheLogIsCompleteWhateverHappensToTheConsole) {
     const int closedOutput = runPrepared(machine, {level}, [] { return ::close(1) == 0; });
     EXPECT_EQ(closedOutput, normal.exitStatus) << level;
     EXPECT_EQ(logAfterStart(machine), expected) << level << ": standard output closed";
+
+    const int fullDevice = runPrepared(machine, {level}, [] {
+      const int full = ::open("/dev/full", O_WRONLY);
+      return full != -1 && ::dup2(full, 1) == 1;
+    });
+    EXPECT_EQ(fullDevice, normal.exitStatus) << level;
+    EXPECT_EQ(logAfterStart(machine), expected) << level << ": standard output on a full device";
   }
 }
 
