@@ -139,12 +139,6 @@ bool findInPathList(const Str& name, const Str& list, Str& out) {
   return false;
 }
 
-Str tempFileName(const Str& path) { return baseNameOf(path).append(".tmp").toLower(); }
-
-bool replaceFile(const Str& from, const Str& to) {
-  return platform::replaceFile(from.str(), to.str());
-}
-
 Str libraryFileName(const Str& name) {
   Str result = name.lowered();
   if (extensionOf(result).empty()) result.append(".dll");

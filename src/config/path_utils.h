@@ -53,11 +53,6 @@ Str absolutePath(const Str& path);
 /// none does.
 bool findInPathList(const Str& name, const Str& list, Str& out);
 
-/// The name of the temporary file for updating `path`: its base name and
-/// ".tmp", without a directory; lower case.
-Str tempFileName(const Str& path);
-/// Moves `from` onto `to`, replacing it in one step; true on success.
-bool replaceFile(const Str& from, const Str& to);
 /// The name in lower case, with ".dll" appended when it has no extension.
 Str libraryFileName(const Str& name);
 

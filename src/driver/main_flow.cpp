@@ -10,6 +10,7 @@
 #include "driver/run_phase.h"
 #include "driver/time_text.h"
 #include "platform/clock.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -113,6 +114,7 @@ std::string usageText(const char* program) {
 }
 
 int runMain(int argc, const char* const* argv) {
+  platform::prepareStandardStreams();
   CommandLine line = parseCommandLine(argc, argv);
   if (line.usageError) {
     std::string usage = usageText(argc > 0 ? argv[0] : "");
@@ -129,9 +131,9 @@ int runMain(int argc, const char* const* argv) {
 
     // The C runtime's ctime layout (the Windows runtime writes the day of
     // the month with a leading zero where POSIX hosts write a blank), from
-    // the platform's 64-bit clock rather than a time_t that may end in 2038.
-    const std::string when = runtimeCtimeText(platform::currentTime()) + "\n";
-    reportUnended(log, msg::CHK0000I, CheckerLevel, when.c_str());
+    // the platform's 64-bit clock rather than a time_t that may end in 2038;
+    // its line end is the message's own.
+    report(log, msg::CHK0000I, CheckerLevel, runtimeCtimeText(platform::currentTime()));
 
     if (options.version < 100) options.version *= 10;
     report(log, msg::CHK0001I, options.version / 100, options.version % 100);
@@ -160,6 +162,14 @@ int runMain(int argc, const char* const* argv) {
 
     report(log, msg::CHK0999I);
     endRunPhase();
+    if (!log.finish()) {
+      // The console may be gone; standard error is the one channel left.
+      const std::string line = "zorivt: the log file " + logPath.str() +
+                               " could not be written completely: " + log.failureReason() + "\n";
+      std::fwrite(line.data(), 1, line.size(), stderr);
+      std::fflush(stderr);
+      result = ExitLogWriteFailed;
+    }
   }
   return result;
 }

@@ -28,12 +28,17 @@ CommandLine parseCommandLine(int argc, const char* const* argv);
 /// The usage text for program name `program`, each line ended by "\n".
 std::string usageText(const char* program);
 
+/// Exit status of a run whose log file was opened but not written whole; it
+/// replaces the status the run would otherwise end with.
+constexpr int ExitLogWriteFailed = 3;
+
 /// Exit status of a run that ran out of memory (after CHK0097R).
 constexpr int ExitOutOfMemory = 4;
 
 /// Runs the checker and returns the process exit status: 1 for a usage
-/// error or a refused version, ExitOutOfMemory when memory ran out during
-/// the checks, else the result of the run phase.
+/// error or a refused version, ExitLogWriteFailed when the log could not be
+/// written whole, ExitOutOfMemory when memory ran out during the checks,
+/// else the result of the run phase.
 int runMain(int argc, const char* const* argv);
 
 /// runMain, and ExitOutOfMemory with CHK0097R on standard error when memory

@@ -2,6 +2,33 @@
 
 #include <cstdio>
 
+namespace {
+
+bool isControl(unsigned char c) { return (c < 0x20 && c != '\t') || c == 0x7f; }
+
+}  // namespace
+
+std::string visibleText(const std::string& value) {
+  std::size_t controls = 0;
+  for (char c : value) controls += isControl(static_cast<unsigned char>(c)) ? 1 : 0;
+  if (controls == 0) return value;
+  static const char Hex[] = "0123456789abcdef";
+  std::string shown;
+  shown.reserve(value.size() + controls * 5);
+  for (char c : value) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (!isControl(byte)) {
+      shown += c;
+      continue;
+    }
+    shown += "<0x";
+    shown += Hex[byte >> 4];
+    shown += Hex[byte & 0x0f];
+    shown += '>';
+  }
+  return shown;
+}
+
 Message::Message(MessageId id) : text_(lookupMessageText(id)) {}
 
 Message Message::arg(const Str& value) const {
@@ -11,7 +38,7 @@ Message Message::arg(const Str& value) const {
   for (std::size_t p = 0; p + 1 < text.size(); ++p) {
     if (text[p] == '%' && text[p + 1] == digit) {
       std::string composed = text.substr(0, p);
-      composed += value.str();
+      composed += visibleText(value.str());
       composed += text.substr(p + 2);
       result.text_ = Str(composed);
       break;

@@ -10,6 +10,12 @@
 #include "driver/report_log.h"
 #include "driver/str.h"
 
+/// `value` with each control character but the tab (bytes 0x00 to 0x1f and
+/// 0x7f) written as "<0x" and two lower-case hex digits and ">": a value
+/// taken from the machine can neither end a line of the log nor send a
+/// command to a terminal. A value without one comes back unchanged.
+std::string visibleText(const std::string& value);
+
 /// A message under composition: the template text with the placeholders
 /// filled so far, the number of the next placeholder, and the log it will be
 /// written to (none until bound). Every step yields a new value.
@@ -19,8 +25,9 @@ class Message {
   explicit Message(MessageId id);
 
   /// Replaces the first "%n" (n = next placeholder number) searched from the
-  /// start of the text as it is now; without one the argument is dropped.
-  /// Either way the next number is one higher.
+  /// start of the text as it is now, with the value in its visible form;
+  /// without one the argument is dropped. Either way the next number is one
+  /// higher.
   Message arg(const Str& value) const;
   /// The value in signed decimal, then as text.
   Message arg(std::int32_t value) const;

@@ -55,27 +55,39 @@ ReportLog::ReportLog(const char* fileName, MessageId threshold) : std::ostream(n
 }
 
 ReportLog::~ReportLog() {
-  flush();
+  finish();
   rdbuf(nullptr);
   buffer_.reset();
-  file_.close();
+}
+
+bool ReportLog::finish() {
+  flush();
+  if (!hasFile_ || !fileGood_) return true;
+  if (file_.isOpen() && !file_.close() && !fileFailed_) {
+    fileFailed_ = true;
+    failureReason_ = file_.failureReason();
+  }
+  return !fileFailed_;
 }
 
 void ReportLog::deliver(const char* bytes, std::size_t count, int c) {
   const bool endOfFile = c == std::char_traits<char>::eof();
-  if (currentMessageId > displayThreshold) {
-    if (count > 0) std::fwrite(bytes, 1, count, stdout);
-    if (!endOfFile) std::fputc(c, stdout);
-    std::fflush(stdout);
+  if (currentMessageId > displayThreshold && !consoleFailed_) {
+    bool written = count == 0 || std::fwrite(bytes, 1, count, stdout) == count;
+    if (written && !endOfFile) written = std::fputc(c, stdout) != EOF;
+    consoleFailed_ = std::fflush(stdout) != 0 || !written;
   }
   const bool hiddenDebug = currentMessageId == DebugMessageId && displayThreshold != ThresholdDebug;
-  if (!hiddenDebug && hasFile_ && fileGood_) {
-    if (count > 0) file_.write(bytes, count);
-    if (!endOfFile) {
+  if (!hiddenDebug && hasFile_ && fileGood_ && !fileFailed_) {
+    bool written = count == 0 || file_.write(bytes, count);
+    if (written && !endOfFile) {
       char ch = static_cast<char>(c);
-      file_.write(&ch, 1);
+      written = file_.write(&ch, 1);
     }
-    file_.flush();
+    if (!written || !file_.flush()) {
+      fileFailed_ = true;
+      failureReason_ = file_.failureReason();
+    }
   }
   currentMessageId = NeutralMessageId;
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <ostream>
 #include <streambuf>
+#include <string>
 #include <vector>
 
 #include "driver/message_catalog.h"
@@ -60,10 +61,19 @@ class ReportLog : public std::ostream {
   /// Whether the log file was opened.
   bool fileGood() const { return fileGood_; }
 
+  /// Hands over what is pending and closes the log file. False when the
+  /// file was opened but some of the text could not be written, flushed or
+  /// closed; failureReason() then says why.
+  bool finish();
+  const std::string& failureReason() const { return failureReason_; }
+
   /// One hand-over: `count` bytes and the character `c` (or EOF) go to the
   /// console when the current id is above the threshold, and to the file
   /// unless they form a debug line outside debug mode; then the current id
-  /// returns to neutral.
+  /// returns to neutral. A console that cannot be written (a closed pipe, a
+  /// full device) is given up for the rest of the run; the file still gets
+  /// every line. A failed file write is remembered and ends the file's
+  /// writes, so that no later line lands after a gap.
   void deliver(const char* bytes, std::size_t count, int c);
 
  private:
@@ -71,4 +81,7 @@ class ReportLog : public std::ostream {
   platform::File file_;
   bool fileGood_ = false;
   bool hasFile_ = false;
+  bool fileFailed_ = false;
+  bool consoleFailed_ = false;
+  std::string failureReason_;
 };

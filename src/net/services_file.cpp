@@ -11,6 +11,7 @@
 #include "net/tcp_checks.h"
 #include "platform/clock.h"
 #include "platform/file.h"
+#include "platform/file_replacement.h"
 
 namespace {
 
@@ -18,10 +19,10 @@ std::string entryLine(const Str& serviceName, std::int32_t port) {
   return serviceName.str() + "    " + std::to_string(port) + "/tcp              # Corvanta";
 }
 
-/// The temporary file beside `path`, in the same directory, so that the
-/// final rename never crosses a drive.
-Str temporaryPathBeside(const Str& path) {
-  return path.mid(1, nameStart(path) - 1).append(tempFileName(path)).toLower();
+/// The replacement named `name` as the messages show it: in the directory
+/// of the services file.
+Str replacementPath(const Str& servicesPath, const std::string& name) {
+  return servicesPath.mid(1, nameStart(servicesPath) - 1).append(name);
 }
 
 }  // namespace
@@ -43,7 +44,14 @@ Str servicesFilePath(ReportLog& log, const CheckOptions& options) {
 
 std::int32_t addServiceEntry(ReportLog& log, const Str& servicesPath, const Str& serviceName,
                              std::int32_t port) {
-  const Str tempPath = temporaryPathBeside(servicesPath);
+  // Held until the end of this function: another update of the same file
+  // waits, and then reads this one's result.
+  platform::FileReplacement replacement;
+  if (!replacement.lock(servicesPath.str())) {
+    if (platform::FileReplacement::interrupted()) return 1;
+    report(log, msg::CHK0006R, servicesPath);
+    return 1;
+  }
   // Binary on both sides: every byte of the old lines, CR included, is
   // copied as it was.
   platform::File input;
@@ -52,10 +60,12 @@ std::int32_t addServiceEntry(ReportLog& log, const Str& servicesPath, const Str&
     return 1;
   }
   platform::File output;
-  if (!output.open(tempPath.str(), platform::File::Access::Write, platform::File::Kind::Binary)) {
-    report(log, msg::CHK0007R, tempPath);
+  if (!replacement.create(output)) {
+    if (platform::FileReplacement::interrupted()) return 1;
+    report(log, msg::CHK0007R, replacementPath(servicesPath, replacement.replacementName()));
     return 1;
   }
+  const Str tempPath = replacementPath(servicesPath, replacement.replacementName());
 
   const std::string now = ctimeText(platform::currentTime());
   const std::string pattern = serviceName.str() + "*";
@@ -66,7 +76,7 @@ std::int32_t addServiceEntry(ReportLog& log, const Str& servicesPath, const Str&
   bool replaced = false;
   bool written = true;
   std::string line;
-  while (written && input.readLine(line)) {
+  while (written && !platform::FileReplacement::interrupted() && input.readLine(line)) {
     lineEnd = !line.empty() && line.back() == '\r' ? "\r\n" : "\n";
     if (matchWildcard(line.c_str(), pattern.c_str())) {
       written = output.write("# changed by CV/CC on " + now + lineEnd + "# " + line + "\n" + entry +
@@ -83,12 +93,13 @@ std::int32_t addServiceEntry(ReportLog& log, const Str& servicesPath, const Str&
   written = written && !input.failed();
   input.close();
   const bool closed = output.close();
+  if (platform::FileReplacement::interrupted()) return 1;
   if (!written || !closed) {
-    platform::removeFile(tempPath.str());
     report(log, msg::CHK0007R, tempPath);
     return 1;
   }
-  if (!replaceFile(tempPath, servicesPath)) {
+  if (!replacement.commit()) {
+    if (platform::FileReplacement::interrupted()) return 1;
     report(log, msg::CHK0010R, tempPath, servicesPath);
     return 1;
   }

@@ -3,6 +3,7 @@
 #include "platform/file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <utility>
 
@@ -18,7 +19,8 @@ File::File(File&& other) noexcept
     : handle_(std::exchange(other.handle_, nullptr)),
       readBuffer_(std::move(other.readBuffer_)),
       readNext_(std::exchange(other.readNext_, 0)),
-      readEnd_(std::exchange(other.readEnd_, 0)) {
+      readEnd_(std::exchange(other.readEnd_, 0)),
+      failureReason_(std::move(other.failureReason_)) {
   other.readBuffer_.clear();
 }
 
@@ -30,12 +32,14 @@ File& File::operator=(File&& other) noexcept {
     other.readBuffer_.clear();
     readNext_ = std::exchange(other.readNext_, 0);
     readEnd_ = std::exchange(other.readEnd_, 0);
+    failureReason_ = std::move(other.failureReason_);
   }
   return *this;
 }
 
 bool File::open(const std::string& path, Access access, Kind kind) {
   close();
+  failureReason_.clear();
   if (faultinjection::fileOperationFails()) return false;
   handle_ = detail::openFile(path, access, kind);
   return handle_ != nullptr;
@@ -109,16 +113,26 @@ bool File::readLine(std::string& line) {
   return true;
 }
 
+bool File::fail(bool injected) {
+  failureReason_ = std::strerror(injected ? EIO : errno);
+  return false;
+}
+
 bool File::write(const char* bytes, std::size_t count) {
-  if (handle_ == nullptr || faultinjection::fileOperationFails()) return false;
-  return std::fwrite(bytes, 1, count, handle_) == count;
+  if (handle_ == nullptr) return false;
+  if (faultinjection::fileOperationFails()) return fail(true);
+  errno = 0;
+  if (std::fwrite(bytes, 1, count, handle_) == count) return true;
+  return fail(errno == 0);
 }
 
 bool File::failed() const { return handle_ != nullptr && std::ferror(handle_) != 0; }
 
 bool File::flush() {
-  if (handle_ == nullptr || faultinjection::fileOperationFails()) return false;
-  return std::fflush(handle_) == 0;
+  if (handle_ == nullptr) return false;
+  if (faultinjection::fileOperationFails()) return fail(true);
+  errno = 0;
+  return std::fflush(handle_) == 0 || fail(errno == 0);
 }
 
 bool File::seekRelative(std::int64_t offset) {
@@ -142,9 +156,11 @@ bool File::close() {
   readNext_ = readEnd_ = 0;
   if (handle_ == nullptr) return true;
   const bool injected = faultinjection::fileOperationFails();
-  bool ok = std::fclose(handle_) == 0 && !injected;
+  errno = 0;
+  const bool closed = std::fclose(handle_) == 0;
   handle_ = nullptr;
-  return ok;
+  if (!closed) return fail(errno == 0);
+  return !injected || fail(true);
 }
 
 }  // namespace platform

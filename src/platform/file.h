@@ -60,7 +60,14 @@ class File {
   /// Closes the file; false when buffered data could not be written.
   bool close();
 
+  /// The system's reason for the last failed write, flush or close, as a
+  /// text; empty when none failed.
+  const std::string& failureReason() const { return failureReason_; }
+
  private:
+  friend class FileReplacement;
+  bool fail(bool injected);
+
   bool refillReadBuffer();
   int readChar();
 
@@ -70,6 +77,7 @@ class File {
   std::vector<char> readBuffer_;
   std::size_t readNext_ = 0;
   std::size_t readEnd_ = 0;
+  std::string failureReason_;
 };
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 // Portable interface to the file system of the (real or emulated) Windows
-// machine: status and access tests, current directories, removing and
-// renaming, and directory searches. Paths are 8-bit Windows paths.
+// machine: status and access tests, current directories and directory
+// searches (replacing a file: file_replacement.h). Paths are 8-bit Windows
+// paths.
 // Nothing here reports; failures show as false or an empty text.
 #pragma once
 
@@ -22,11 +23,6 @@ std::string currentDirectory();
 /// Current directory of a drive (`_getdcwd`), drive 1 = A:; empty when the
 /// drive has none.
 std::string currentDirectoryOfDrive(int drive);
-
-bool removeFile(const std::string& path);
-/// Moves `from` onto `to`, replacing `to` in one step: either the old file
-/// or the complete new one is in place at every moment.
-bool replaceFile(const std::string& from, const std::string& to);
 
 /// A directory search (`FindFirstFileA` / `FindNextFileA` / `FindClose`).
 /// Lists ".", "..", then the entries whose names match the last component

@@ -150,20 +150,3 @@ LogSummary readLogFile(const std::string& path) {
   if (file.failed()) return unreadable;
   return reader.finish();
 }
-
-std::string visibleText(const std::string& text) {
-  static const char digits[] = "0123456789abcdef";
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7f) {
-      out += "\\x";
-      out += digits[u >> 4];
-      out += digits[u & 15];
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}

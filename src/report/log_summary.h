@@ -78,7 +78,3 @@ class LogReader {
 
 /// The log file at `path`, read through the platform's files.
 LogSummary readLogFile(const std::string& path);
-
-/// One line of log text as it may go to a console or into JSON: each
-/// control character (and DEL) written as "\xNN", so none reaches the reader.
-std::string visibleText(const std::string& text);

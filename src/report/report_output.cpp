@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <sstream>
 
+#include "driver/message.h"
 #include "report/reference.h"
 
 namespace {

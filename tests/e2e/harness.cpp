@@ -18,12 +18,13 @@
 namespace fs = std::filesystem;
 
 namespace e2e {
-namespace {
 
 std::string checkerBinary() {
   const char* chosen = std::getenv("ZORIVT_E2E_BINARY");
   return chosen && *chosen ? chosen : ZORIVT_BINARY;
 }
+
+namespace {
 
 std::string quoted(const std::vector<std::string>& words) {
   std::string text;

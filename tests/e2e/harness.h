@@ -66,6 +66,9 @@ class TestMachine {
 /// Whether the checker under test is the Windows build (run under Wine).
 bool windowsBuild();
 
+/// The checker under test.
+std::string checkerBinary();
+
 /// Splits at line feeds; a final line feed ends the last line.
 std::vector<std::string> splitLines(const std::string& text);
 

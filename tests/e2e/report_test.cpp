@@ -326,7 +326,7 @@ TEST_F(Report, JsonFollowsTheSchemaOfTheReference) {
     EXPECT_TRUE(found) << output.out;
   }
   // The text summary shows the control character escaped.
-  EXPECT_TRUE(contains(report({"odd.log"}, folder_).out, "c:\\t\\x01mp\xe9 does not exist."));
+  EXPECT_TRUE(contains(report({"odd.log"}, folder_).out, "c:\\t<0x01>mp\xe9 does not exist."));
 }
 
 TEST_F(Report, ExplainPrintsTheReferenceEntry) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "driver/message.h"
+#include "platform/fault_injection.h"
 #include "test_machine.h"
 
 namespace {
@@ -52,4 +53,41 @@ TEST_F(ReportLogTest, TextOutsideAMessageIsNeutral) {
     EXPECT_EQ(currentMessageId, NeutralMessageId);
   });
   EXPECT_EQ(console_, "neutral ");
+}
+
+// Each write, flush and close of the log file is made to fail in turn: the
+// log then reports the failure with a reason, writes nothing after the gap,
+// and the console still gets every line.
+TEST_F(ReportLogTest, EveryFailedLogOperationIsReported) {
+  for (int n = 1;; ++n) {
+    testing::internal::CaptureStdout();
+    bool complete;
+    std::string reason;
+    int counted;
+    {
+      ReportLog log("report.log", ThresholdInfo);
+      platform::faultinjection::failFileOperation(n);
+      report(log, msg::CHK0013I, "ONE", "1");
+      report(log, msg::CHK0013I, "TWO", "2");
+      complete = log.finish();
+      counted = platform::faultinjection::fileOperationsCounted();
+      platform::faultinjection::failFileOperation(0);
+      reason = log.failureReason();
+    }
+    const std::string console = testing::internal::GetCapturedStdout();
+    const std::string file = machine_.readText("drive_c/report.log");
+    EXPECT_EQ(console, "CHK0013I: Variable ONE = 1.\nCHK0013I: Variable TWO = 2.\n");
+    if (counted < n) {
+      EXPECT_TRUE(complete);
+      EXPECT_EQ(file, console);
+      EXPECT_GE(n, 6) << "too few operations were counted";
+      return;
+    }
+    EXPECT_FALSE(complete) << "operation " << n;
+    EXPECT_FALSE(reason.empty()) << "operation " << n;
+    // The first message's write or flush failed: the second is not written.
+    if (n <= 2) {
+      EXPECT_EQ(file.find("TWO"), std::string::npos) << "operation " << n;
+    }
+  }
 }

@@ -47,7 +47,6 @@ TEST(ServicesUpdateFaults, EveryFailingFileOperationLeavesTheServicesFileIntact)
   int survived = 0;
   for (int n = 1; n < 1000; ++n) {
     machine.writeFile("drive_c/etc/services", Original);
-    std::filesystem::remove(machine.host("drive_c/etc/services.tmp"));
     testing::internal::CaptureStdout();
     platform::faultinjection::failFileOperation(n);
     std::int32_t status;
@@ -59,6 +58,9 @@ TEST(ServicesUpdateFaults, EveryFailingFileOperationLeavesTheServicesFileIntact)
     platform::faultinjection::failFileOperation(0);
     const std::string messages = testing::internal::GetCapturedStdout();
     const std::string services = machine.readFile("drive_c/etc/services");
+    for (const auto& entry : std::filesystem::directory_iterator(machine.host("drive_c/etc"))) {
+      EXPECT_EQ(entry.path().filename(), "services") << "operation " << n << " left a file behind";
+    }
 
     if (counted < n) {  // no operation failed: the update went through
       EXPECT_EQ(status, 0) << messages;

@@ -1,11 +1,13 @@
 // The services file update of option -u on the emulated machine: what the
 // file gains for version 2.1, what it keeps byte for byte, and that a
 // failure to write or replace it leaves the old file in place. The
-// end-to-end tests run version 2.3 and a missing directory or file, and the
-// fault injection test fails each file operation in turn.
+// end-to-end tests run version 2.3 and a missing directory or file, the
+// fault injection test fails each file operation in turn, and the safety
+// tests run updates at once, plant files and interrupt them.
 
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <regex>
@@ -19,7 +21,9 @@ namespace {
 
 const std::string Services = net_test::EtcDirectory + "services";
 const std::string Path = net_test::EtcPath + "\\services";
-const std::string TempPath = net_test::EtcPath + "\\services.tmp";
+// The first name the update tries for its replacement.
+const std::string TempName = "services." + std::to_string(::getpid()) + "-0.tmp";
+const std::string TempPath = net_test::EtcPath + "\\" + TempName;
 const std::string StartEntry = "QuorLinkStart    5010/tcp              # Corvanta";
 const std::string AttachEntry = "QuorLinkAttach    5011/tcp              # Corvanta";
 
@@ -41,8 +45,11 @@ class ServicesUpdate : public net_test::ProbeTest {
     return updateServicesFile(*log, options);
   }
   bool tempFileExists() const {
-    return std::filesystem::exists(
-        std::filesystem::symlink_status(machine.host(Services + ".tmp")));
+    const auto directory = machine.host(net_test::EtcDirectory);
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+      if (entry.path().extension() == ".tmp") return true;
+    }
+    return false;
   }
 };
 
@@ -79,27 +86,39 @@ TEST_F(ServicesUpdate, ALineOfTheServiceBecomesAChangedCommentAndOtherBytesStay)
                                "CHK0308I: TCP port QuorLinkAttach found at number 5011."}));
 }
 
-TEST_F(ServicesUpdate, AnUncreatableTemporaryFileLeavesTheFileAlone) {
-  const std::string content = "echo 7/tcp\n";
-  etcFile("services", content);
-  machine.makeDirectory(Services + ".tmp");
-  EXPECT_EQ(update(210), 1);
+// Files planted where the replacement could go are never opened or followed:
+// the old fixed name, and the first name this process would choose.
+TEST_F(ServicesUpdate, PlantedFilesBesideTheServicesFileAreLeftAlone) {
+  etcFile("services", "echo 7/tcp\n");
+  machine.writeFile("victim", "precious\n");
+  std::filesystem::create_symlink(machine.host("victim"), machine.host(Services + ".tmp"));
+  std::filesystem::create_symlink(machine.host("victim"),
+                                  machine.host(net_test::EtcDirectory + TempName));
+  EXPECT_EQ(update(210), 0);
+  EXPECT_EQ(machine.readFile("victim"), "precious\n");
+  EXPECT_TRUE(std::filesystem::is_symlink(machine.host(net_test::EtcDirectory + TempName)));
+  EXPECT_NE(machine.readFile(Services).find(AttachEntry), std::string::npos);
   EXPECT_EQ(addServiceEntry(*log, "c:\\missing\\services", "QuorLinkStart", 5010), 1);
-  EXPECT_EQ(machine.readFile(Services), content);
-  const std::string refused = "CHK0007R: Cannot open file '" + TempPath + "' for writing.";
-  EXPECT_EQ(logLines(), (Lines{net_test::Version, "CHK0306R: TCP port QuorLinkStart not found.",
-                               refused, "CHK0306R: TCP port QuorLinkAttach not found.", refused,
-                               "CHK0006R: Cannot open file 'c:\\missing\\services' for reading."}));
+  EXPECT_EQ(logLines().back(), "CHK0006R: Cannot open file 'c:\\missing\\services' for reading.");
 }
 
+// The replacement is written on a file system that fills up: the old file
+// stays, and no partial replacement is left behind.
 TEST_F(ServicesUpdate, AFailedWriteIsCaughtBeforeTheReplacement) {
-  const std::string content = "QuorLinkAttach 5011/tcp\n";
+  machine.makeDirectory(net_test::EtcDirectory);
+  const std::string directory = machine.host(net_test::EtcDirectory).string();
+  if (::mount("tmpfs", directory.c_str(), "tmpfs", 0, "size=8k") != 0) {
+    GTEST_SKIP() << "cannot mount a small file system: " << std::strerror(errno);
+  }
+  const std::string content = "QuorLinkAttach 5011/tcp\n" + std::string(5000, '#') + "\n";
   etcFile("services", content);
-  // The temporary file's place leads to a device that is always full.
-  std::filesystem::create_symlink("/dev/full", machine.host(Services + ".tmp"));
-  EXPECT_EQ(update(219), 1);
-  EXPECT_EQ(machine.readFile(Services), content);
-  EXPECT_FALSE(tempFileExists());
+  const std::int32_t status = update(219);
+  const std::string after = machine.readFile(Services);
+  const bool leftOver = tempFileExists();
+  ::umount2(directory.c_str(), MNT_DETACH);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(after, content);
+  EXPECT_FALSE(leftOver);
   EXPECT_EQ(logLines(), (Lines{net_test::Version, "CHK0306R: TCP port QuorLinkStart not found.",
                                "CHK0007R: Cannot open file '" + TempPath + "' for writing.",
                                "CHK0308I: TCP port QuorLinkAttach found at number 5011."}));

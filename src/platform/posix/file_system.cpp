@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "platform/file.h"
-#include "platform/fault_injection.h"
 #include "platform/file_system.h"
 #include "platform/posix/machine.h"
 
@@ -56,21 +55,6 @@ std::string currentDirectory() { return posix::Machine::current().currentDirecto
 
 std::string currentDirectoryOfDrive(int drive) {
   return posix::Machine::current().currentDirectoryOfDrive(drive);
-}
-
-bool removeFile(const std::string& path) {
-  if (faultinjection::fileOperationFails()) return false;
-  std::string host;
-  if (!resolveExisting(path, host)) return false;
-  return ::unlink(host.c_str()) == 0;
-}
-
-bool replaceFile(const std::string& from, const std::string& to) {
-  if (faultinjection::fileOperationFails()) return false;
-  std::string hostFrom, hostTo;
-  const posix::Machine& machine = posix::Machine::current();
-  if (!machine.resolve(from, hostFrom, false) || !machine.resolve(to, hostTo, true)) return false;
-  return std::rename(hostFrom.c_str(), hostTo.c_str()) == 0;
 }
 
 struct DirectorySearch::State {

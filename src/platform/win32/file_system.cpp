@@ -10,7 +10,6 @@
 #include <string>
 
 #include "platform/file.h"
-#include "platform/fault_injection.h"
 #include "platform/file_system.h"
 
 namespace platform {
@@ -54,17 +53,6 @@ std::string currentDirectoryOfDrive(int drive) {
     if (errno != ERANGE) break;
   }
   return std::string();
-}
-
-bool removeFile(const std::string& path) {
-  if (faultinjection::fileOperationFails()) return false;
-  return std::remove(path.c_str()) == 0;
-}
-
-bool replaceFile(const std::string& from, const std::string& to) {
-  if (faultinjection::fileOperationFails()) return false;
-  return MoveFileExA(from.c_str(), to.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 struct DirectorySearch::State {
