@@ -44,6 +44,18 @@ TEST(ComponentDriver, ExecutableOnPathCountsAsInstalled) {
                                  "CHK0201I: ==> Checking server LOCAL (LOCAL)."});
 }
 
+// Environment names ignore case, as on Windows, whose environment spells the
+// search path "Path": the checker's lookup of PATH finds it.
+TEST(ComponentDriver, PathSpelledInAnotherCaseIsSearched) {
+  TestMachine machine;
+  machine.file("drive_c/tools/ZORBSSRT.EXE", "").env("Path", "c:\\bin;c:\\tools");
+  RunResult run = machine.run({});
+  EXPECT_EQ(run.exitStatus, 0) << run.command;
+  EXPECT_BLOCK(run, {"CHK0051I: ===> R/T Client found, checks started.",
+                     "CHK0219R: QuorLink not installed, checking anyway.",
+                     "CHK0201I: ==> Checking server LOCAL (LOCAL)."});
+}
+
 // The ObjectStore server is searched in OS_ROOTDIR\bin when OS_ROOTDIR is
 // set, never in the product path; without OS_ROOTDIR in the product path.
 TEST(ComponentDriver, DatabaseServerIsSearchedBelowOsRootdir) {

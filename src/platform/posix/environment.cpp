@@ -1,11 +1,13 @@
-// POSIX backend only: the process environment, with a POSIX PATH presented
-// as the Windows list the emulated machine would have.
-#include <cstdlib>
+// POSIX backend only: the process environment, its names compared ignoring
+// case as Windows compares them, with a POSIX PATH presented as the Windows
+// list the emulated machine would have.
 #include <cstring>
 #include <string>
 
 #include "platform/environment.h"
 #include "platform/posix/machine.h"
+
+extern char** environ;
 
 namespace platform {
 namespace {
@@ -27,14 +29,36 @@ std::string windowsPathList(const std::string& posixList) {
   return result;
 }
 
+bool sameNameIgnoringCase(const char* entry, const std::string& name) {
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const unsigned char a = static_cast<unsigned char>(entry[i]);
+    const unsigned char b = static_cast<unsigned char>(name[i]);
+    if (a == 0) return false;
+    const unsigned char la = (a >= 'A' && a <= 'Z') ? a - 'A' + 'a' : a;
+    const unsigned char lb = (b >= 'A' && b <= 'Z') ? b - 'A' + 'a' : b;
+    if (la != lb) return false;
+  }
+  return entry[name.size()] == '=';
+}
+
+/// The value of the first entry of the environment whose name equals `name`
+/// ignoring ASCII case (Windows keeps one entry per name whatever its case;
+/// a POSIX environment may hold "Path" and "PATH" both: the first wins).
+const char* findIgnoringCase(const std::string& name) {
+  for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+    if (sameNameIgnoringCase(*entry, name)) return *entry + name.size() + 1;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 bool environmentVariable(const std::string& name, std::string& value) {
   if (name.empty() || name.find('=') != std::string::npos) return false;
-  const char* raw = std::getenv(name.c_str());
+  const char* raw = findIgnoringCase(name);
   if (raw == nullptr) return false;
   value = raw;
-  if (name == "PATH" && value.find(';') == std::string::npos &&
+  if (sameNameIgnoringCase("PATH=", name) && value.find(';') == std::string::npos &&
       value.find('\\') == std::string::npos) {
     value = windowsPathList(value);
   }
