@@ -7,6 +7,12 @@
 
 using MessageId = std::uint32_t;
 
+/// The classes as id ranges: information below FirstAttentionId, then
+/// attention, error, and from FirstAlwaysShownId the always-shown rows.
+constexpr MessageId FirstAttentionId = 26300;
+constexpr MessageId FirstErrorId = 26600;
+constexpr MessageId FirstAlwaysShownId = 26900;
+
 /// The id in force while no message is being written (separator lines and
 /// other text streamed outside a message).
 constexpr MessageId NeutralMessageId = 26900;

@@ -76,9 +76,9 @@ bool sameWording(const std::string& catalogText, const std::string& quotedText) 
 /// The class of a catalog id as the reference names it.
 std::string classOfId(MessageId id) {
   if (id == msg::CHK_DBG) return "debug";
-  if (id < 26300) return "information";
-  if (id < 26600) return "attention";
-  if (id < 26900) return "error";
+  if (id < FirstAttentionId) return "information";
+  if (id < FirstErrorId) return "attention";
+  if (id < FirstAlwaysShownId) return "error";
   return "always shown";
 }
 
