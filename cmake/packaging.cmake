@@ -101,6 +101,7 @@ else()
 endif()
 
 set(CPACK_PACKAGE_NAME zorivt)
+set(CPACK_PACKAGE_VERSION ${ZORIVT_PACKAGE_VERSION})
 set(CPACK_PACKAGE_VENDOR "zorivt")
 set(CPACK_PACKAGE_CONTACT "${ZORIVT_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configuration checker for Corvanta workflow installations")

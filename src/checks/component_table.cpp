@@ -9,7 +9,7 @@
 #include "config/variable_store.h"
 #include "driver/message.h"
 
-const ComponentEntry ComponentTable[13] = {
+const ComponentEntry ComponentTable[] = {
     {"General", checkGeneral, nullptr, {"", "", "", ""}},
     {"Database Server", checkDatabaseServer, nullptr,
      {"osserver.exe", "osserver", nullptr, "osserver.exe"}},

@@ -25,8 +25,8 @@ struct ComponentEntry {
   const char* executable[ExecutableColumns];
 };
 
-/// The twelve components in the order of checking, and the end row.
-extern const ComponentEntry ComponentTable[13];
+/// The components in the order of checking, and the end row.
+extern const ComponentEntry ComponentTable[];
 
 /// Walks `table` (ComponentTable unless a test gives another). Returns 0
 /// when every routine returned 0, else 2 (all rows still run).

@@ -1,12 +1,13 @@
 #include "config/variable_names.h"
 
 #include <cstring>
+#include <iterator>
 #include <utility>
 #include <vector>
 
 #include "driver/message.h"
 
-const char KnownVariableTable[KnownVariableCount][KnownVariableNameSize] = {
+const char KnownVariableTable[][KnownVariableNameSize] = {
     "ZORPF_RESOLVE",
     "ZOR_APIINIT_WAIT",
     "ZOR_AUDIT_LOG_FILTER",
@@ -90,6 +91,8 @@ const char KnownVariableTable[KnownVariableCount][KnownVariableNameSize] = {
     "ZOR_VERSION_CHECK",
 };
 
+const std::size_t KnownVariableCount = std::size(KnownVariableTable);
+
 std::int32_t wld(const Str& a, const Str& b, std::int32_t substitution, std::int32_t insertion,
                  std::int32_t deletion) {
   const std::size_t m = a.length();
@@ -118,7 +121,7 @@ std::int32_t wld(const Str& a, const Str& b, std::int32_t substitution, std::int
 namespace {
 
 /// The table's names side by side, padded to a multiple of four.
-constexpr std::size_t NameColumns = (KnownVariableCount + 3) / 4 * 4;
+constexpr std::size_t NameColumns = (std::size(KnownVariableTable) + 3) / 4 * 4;
 
 /// The known names as bit columns for the bit-parallel distance: bit i of
 /// `positions[c][k]` is set when character i of name k is the byte c. Every

@@ -8,12 +8,14 @@
 #include "driver/report_log.h"
 #include "driver/str.h"
 
-constexpr std::size_t KnownVariableCount = 81;
+/// Room for a known name and its terminating null.
 constexpr std::size_t KnownVariableNameSize = 40;
 
 /// The known variable names. Row order matters: of names at the same
 /// distance from a key, the earliest is suggested.
-extern const char KnownVariableTable[KnownVariableCount][KnownVariableNameSize];
+extern const char KnownVariableTable[][KnownVariableNameSize];
+/// The number of rows of KnownVariableTable.
+extern const std::size_t KnownVariableCount;
 
 /// Weighted edit distance: the cheapest way to turn `a` into `b` where
 /// replacing a character costs `substitution` (nothing when equal),

@@ -7,7 +7,7 @@
 
 #include "platform/environment.h"
 
-const VariableDefault ProductDefaults[12] = {
+const VariableDefault ProductDefaults[] = {
     {"ZOR_CLEAN_INT", "1"},
     {"ZOR_HOT_POOL_ID", "ZORSDEFN"},
     {"ZOR_LANG", "EU"},

@@ -24,8 +24,8 @@ struct VariableDefault {
   const char* value;
 };
 
-/// The twelve product defaults, loaded in this order.
-extern const VariableDefault ProductDefaults[12];
+/// The product defaults, loaded in this order.
+extern const VariableDefault ProductDefaults[];
 
 /// The value of `name` and its origin. With All a stored non-empty value
 /// wins; a stored empty value falls through to the environment and, when

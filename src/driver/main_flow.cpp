@@ -69,13 +69,13 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         if (extensionOf(argument).empty()) line.options.profileName.append(".prf");
         break;
       case 'd':
-        line.threshold = 26000;
+        line.threshold = ThresholdDebug;
         break;
       case 'i':
-        line.threshold = 26001;
+        line.threshold = ThresholdInfo;
         break;
       case 'e':
-        line.threshold = 26600;
+        line.threshold = ThresholdErrors;
         break;
       case 's':
         line.switches.scanMode = true;

@@ -5,10 +5,12 @@
 #include <string>
 
 #include "driver/check_options.h"
+#include "driver/checker_level.h"
 #include "driver/message_catalog.h"
+#include "driver/report_log.h"
 
 /// The checker's own level, shown in the start line.
-constexpr const char* CheckerLevel = "V2R3.4.2";
+constexpr const char* CheckerLevel = ZORIVT_LEVEL;
 /// The option letters: ":" marks a required argument, "*" an optional one.
 constexpr const char* OptionLetters = "2:f:F:dDiIeEs*S*Ttu*U*v:V:";
 constexpr const char* LogFileName = "zorivt.log";
@@ -17,7 +19,7 @@ constexpr const char* LogFileName = "zorivt.log";
 struct CommandLine {
   CheckOptions options;
   RunSwitches switches;
-  MessageId threshold = 26300;
+  MessageId threshold = ThresholdDefault;
   bool usageError = false;
 };
 

@@ -1,168 +1,53 @@
 #include "driver/message_catalog.h"
 
 #include <cstddef>
+#include <iterator>
 
-const MessageRow MessageCatalog[] = {
-    {26001, "CHK--DBG: %1"},
-    {26002, "CHK--INF: %1"},
-    {26302, "CHK--ATT: %1"},
-    {26603, "CHK--ERR: %1"},
-    {26905, "CHK--INF: %1"},
-    {26005, "CHK--TBD: %1"},
-    {26910, "CHK0000I: Configuration check (%1) started on %2"},
-    {26911, "CHK0999I: Configuration-checking utility ended."},
-    {26997, "CHK0097R: Not enough memory to complete the run; the checker ends here."},
-    {26912, "CHK0001I: Performing Corvanta V%1.%2 checks."},
-    {26613, "CHK0002R: System call failed: %1() returned %2."},
-    {26614, "CHK0003R: System call failed: %1(%2) returned %3."},
-    {26615, "CHK0004R: Error %1 loading %2."},
-    {26616, "CHK0005R: Cannot load procedure %1() from %2."},
-    {26617, "CHK0006R: Cannot open file '%1' for reading."},
-    {26618, "CHK0007R: Cannot open file '%1' for writing."},
-    {26619, "CHK0008R: The %1 file '%2' does not exist."},
-    {26620, "CHK0009A: The %1 directory %2 does not exist."},
-    {26621, "CHK0010R: Cannot move %1 to %2."},
-    {26622, "CHK0011R: Variable %1 is not set."},
-    {26623, "CHK0012R: Variable %1 is not numeric (%2)."},
-    {26025, "CHK0013I: Variable %1 = %2."},
-    {26325, "CHK0014A: Variable %1 has an unexpected value (%2)."},
-    {26027, "CHK0015I: Variable %1 is %2."},
-    {26028, "CHK0016I: %1"},
-    {26940, "CHK0050I: ===> %1 checks."},
-    {26941, "CHK0051I: ===> %1 found, checks started."},
-    {26043, "CHK0052I: ===> %1 (%2) not installed.\n"},
-    {26943, "CHK0053I: ===> Configuration updates for %1."},
-    {26944, "CHK0054I: ===> %1 found, no checks defined."},
-    {26046, "CHK0055I: The operating system is %1."},
-    {26946, "CHK0056I: Writing log file %1."},
-    {26647, "CHK0057R: Cannot read %1."},
-    {26648, "CHK0058R: There is no Corvanta V%1.%2 for %3."},
-    {26649, "CHK0059R: Unsupported operating system %1."},
-    {26051, "CHK0060I: Using product path %1."},
-    {26351, "CHK0061A: Assuming current directory %1 as product path."},
-    {26652, "CHK0062R: Corvanta profile %1 not found."},
-    {26054, "CHK0063I: Corvanta profile used: %1."},
-    {26354, "CHK0064A: Invalid line %1 in profile will be ignored."},
-    {26355, "CHK0065A: The Corvanta profile cannot be accessed by all users."},
-    {26956, "CHK0066I: Scanning %1..."},
-    {26957, "CHK0067I: No files found (%1)."},
-    {26958, "CHK0068I: -> %1"},
-    {26959, "CHK0069I: No version information found in %1."},
-    {26960, "CHK0070I: %1"},
-    {26361, "CHK0071A: File %1 is older than expected."},
-    {26362, "CHK0072A: File %1 is newer than expected."},
-    {26363, "CHK0073A: File %1 has an unexpected version."},
-    {26364, "CHK0074A: Variable %1 is not known. Correct it to %2."},
-    {26365, "CHK0075A: More than one Corvanta profile found: %1."},
-    {26067, "CHK0076I: ObjectStore server parameters:"},
-    {26367, "CHK0077A: ObjectStore server parameter %1 is not set."},
-    {26069, "CHK0078I:   %1: %2"},
-    {26369, "CHK0079A: OSServer log file %1 not found, osserver %2?"},
-    {26370, "CHK0080A: %1 does not contain an entry for %2."},
-    {26371, "CHK0081A: %1 should be set to %2."},
-    {26073, "CHK0082I: Tracing is enabled (%1, %2, %3), file %4."},
-    {26074, "CHK0083I: Tracing is disabled (%1, %2, %3)."},
-    {26674, "CHK0084R: ZOR_DB_PATH must not contain uppercase letters."},
-    {26675, "CHK0085R: ZOR_DB_PATH must be an absolute directory name."},
-    {26077, "CHK0086I: %1: %2"},
-    {26977, "CHK0087I: %1"},
-    {26080, "CHK0088I: %1 = %2"},
-    {26081, "CHK0089I: %1 = %2"},
-    {26082, "CHK0090I: Corvanta version read from %1: %2."},
-    {26382, "CHK0091A: %1 differs from %2."},
-    {26683, "CHK0092R: ZOR_DB_PATH is too long (%1 characters)."},
-    {26384, "CHK0093A: %1 is larger than %2."},
-    {26985, "CHK0100I: Variables:"},
-    {26986, "CHK0101I: Variable '%1' is not set."},
-    {26987, "CHK0102I: Variable %1 is '%2' (set in the environment)."},
-    {26988, "CHK0103I: Variable %1 is '%2' (set in the profile)."},
-    {26989, "CHK0104I: Variable %1 is '%2' (Corvanta default)."},
-    {26690, "CHK0105R: %1 is larger than %2."},
-    {26691, "CHK0106R: %1 is smaller than %2."},
-    {26392, "CHK0107A: %1 is smaller than %2."},
-    {26693, "CHK0108R: The %1 file '%2' cannot be found in %3 or in %4."},
-    {26999, "CHK0199I: Please check the documentation for the previous message."},
-    {27000, "CHK0200I: ==> Checking protocol %1."},
-    {27001, "CHK0201I: ==> Checking server %1 (%2)."},
-    {26103, "CHK0202A: Protocol %1 is not configured."},
-    {26703, "CHK0203A: Protocol %1 cannot be checked."},
-    {26105, "CHK0204I: Protocol %1 checked."},
-    {26405, "CHK0205A: Invalid Quorlink protocol specified: %1."},
-    {26706, "CHK0206R: No valid Quorlink protocol specified."},
-    {26707, "CHK0207R: Quorlink protocol %1 not supported under %2."},
-    {26708, "CHK0208R: Server protocol %1 not loaded by Quorlink; checking anyway."},
-    {26709, "CHK0209R: Server protocol 'LOC' requires address 'LOCAL'."},
-    {26410, "CHK0210A: Unknown ObjectStore protocol specified: %1."},
-    {26711, "CHK0211R: Server %1 is specified more than once."},
-    {26712, "CHK0212R: Incomplete Runtime server specification: %1,%2,%3,%4."},
-    {26713, "CHK0213R: Incomplete Bundle server specification: %1,%2,%3."},
-    {26714, "CHK0214R: No Runtime server specification found in the profile."},
-    {26715, "CHK0215R: No Bundle server specification found in the profile."},
-    {26117, "CHK0216I: The database server is local."},
-    {26118, "CHK0217I: The database server is on host %1."},
-    {26418, "CHK0218A: Server %1 uses protocol %2."},
-    {26719, "CHK0219R: QuorLink not installed, checking anyway."},
-    {26720, "CHK0220R: The OS_NETWORK variable must not contain blanks."},
-    {26421, "CHK0221R: '%1' is not a valid %2 address."},
-    {26422, "CHK0222A: Duplicate key %1 in ZOR_RUNTIME_SERVER."},
-    {26730, "CHK0300R: WinSocket error - %1."},
-    {26132, "CHK0301I: WinSocket version: %1."},
-    {26732, "CHK0302R: Could not determine IP address of local host."},
-    {26134, "CHK0303I: Local host %1 has address %2."},
-    {26734, "CHK0304R: Server host '%1' not found."},
-    {26136, "CHK0305I: Server %1 has address %2."},
-    {26736, "CHK0306R: TCP port %1 not found."},
-    {26737, "CHK0307R: TCP port %1 found at wrong number %2 (should be %3)."},
-    {26139, "CHK0308I: TCP port %1 found at number %2."},
-    {27039, "CHK0309I: TCP port %1 is no longer needed."},
-    {26141, "CHK0310I: TCP port %1 has been added to %2."},
-    {26441, "CHK0311A: TCP protocol %1 not found."},
-    {26442, "CHK0312A: Ping timeout after %1s."},
-    {26743, "CHK0313R: Server host %1 is unreachable."},
-    {26145, "CHK0314I: Ping %1 successful."},
-    {26445, "CHK0315A: Ping expected ICMP_ECHOREPLY, got message type %1 (code %2)."},
-    {26746, "CHK0316R: Ping %1 failed."},
-    {26447, "CHK0317I: Need root user authority to create a raw socket for ping."},
-    {26448, "CHK0318I: Your TCP/IP does not support raw sockets."},
-    {26150, "CHK0319I: Successfully connected to Quorlink at %1."},
-    {26450, "CHK0320A: Quorlink is not running at %1."},
-    {26451, "CHK0321A: Quorlink at %1 did not answer."},
-    {26452, "CHK0322A: Ping failed because the network or host is unreachable."},
-    {26453, "CHK0323A: Connection to %1 was closed."},
-    {26155, "CHK0324I: Checking connection to %1."},
-    {26156, "CHK0325I: Local QuorLink appears not to be running."},
-    {27056, "CHK0326I: Local QuorLink appears to be running."},
-    {26158, "CHK0327I: Connecting to %1 on port %2."},
-    {26458, "CHK0328W: Connect to %1 on port %2 timed out."},
-    {26759, "CHK0329R: Host '%1' not found."},
-    {26460, "CHK0330A: Hostname for '%1' unavailable."},
-    {26761, "CHK0331R: Address %1 is not valid."},
-    {26163, "CHK0332I: Local host name is %1."},
-    {26463, "CHK0333A: Error determining local hostname."},
-    {26470, "CHK0400A: Reserved message 400 (%1)."},
-    {26172, "CHK0401I: Reserved message 401 (%1)."},
-    {26173, "CHK0402I: Reserved message 402 (%1)."},
-    {26174, "CHK0403I: Reserved message 403 (%1)."},
-    {26175, "CHK0404I: Reserved message 404 (%1)."},
-    {26176, "CHK0405I: Reserved message 405 (%1)."},
-    {26177, "CHK0406I: Reserved message 406 (%1)."},
-    {26777, "CHK0407R: Reserved message 407 (%1)."},
-    {26179, "CHK0408I: Reserved message 408 (%1)."},
-    {26479, "CHK0409A: Reserved message 409 (%1)."},
-    {26181, "CHK0410I: Reserved message 410 (%1)."},
-    {26182, "CHK0411I: Reserved message 411 (%1)."},
-    {26482, "CHK0412A: Reserved message 412 (%1)."},
-    {26184, "CHK0413I: Reserved message 413 (%1)."},
-    {26784, "CHK0414R: Reserved message 414 (%1)."},
-    {26485, "CHK0415A: Reserved message 415 (%1)."},
-    {26187, "CHK0416I: Reserved message 416 (%1)."},
-    {26188, "CHK0417I: Reserved message 417 (%1)."},
-    {26488, "CHK0418A: Reserved message 418 (%1)."},
-    {26489, "CHK0419A: Reserved message 419 (%1)."},
-    {26191, "CHK0420I: Reserved message 420 (%1)."},
+namespace {
+
+/// Whether `text` starts with the code that the row's name spells and ": ":
+/// "CHK0001I" heads with "CHK0001I", "CHK_DBG" with "CHK--DBG", and a
+/// generic name may go on after its code ("CHK_INF_SHOWN").
+constexpr bool headsWithItsCode(const char* name, const char* text) {
+  const bool generic = name[3] == '_';
+  for (int i = 0; i < 8; ++i) {
+    char expected = name[i];
+    if (generic && i >= 3) expected = i < 5 ? '-' : name[i - 1];
+    if (expected == '\0' || text[i] != expected) return false;
+  }
+  const char after = generic ? name[7] : name[8];
+  return (after == '\0' || (generic && after == '_')) && text[8] == ':' && text[9] == ' ';
+}
+
+}  // namespace
+
+#define CATALOG_ROW(name, id, text)            \
+  static_assert(headsWithItsCode(#name, text), \
+                "the text of msg::" #name " does not start with its code");
+#include "driver/message_rows.def"
+#undef CATALOG_ROW
+
+constexpr MessageRow MessageCatalog[] = {
+#define CATALOG_ROW(name, id, text) {msg::name, text},
+#include "driver/message_rows.def"
+#undef CATALOG_ROW
 };
 
-const std::size_t MessageCatalogSize = sizeof(MessageCatalog) / sizeof(MessageCatalog[0]);
+const std::size_t MessageCatalogSize = std::size(MessageCatalog);
+
+namespace {
+
+constexpr bool idsAreUnique() {
+  for (std::size_t i = 0; i < std::size(MessageCatalog); ++i) {
+    for (std::size_t j = i + 1; j < std::size(MessageCatalog); ++j) {
+      if (MessageCatalog[i].id == MessageCatalog[j].id) return false;
+    }
+  }
+  return true;
+}
+static_assert(idsAreUnique(), "two catalog rows share an id");
+
+}  // namespace
 
 const char* lookupMessageText(MessageId id) {
   for (const MessageRow& row : MessageCatalog) {

@@ -11,8 +11,8 @@ namespace {
 
 FindingClass classOfId(MessageId id) {
   if (id == msg::CHK_DBG) return FindingClass::Debug;
-  if (id >= 26300 && id < 26600) return FindingClass::Attention;
-  if (id >= 26600 && id < 26900) return FindingClass::Error;
+  if (id >= FirstAttentionId && id < FirstErrorId) return FindingClass::Attention;
+  if (id >= FirstErrorId && id < FirstAlwaysShownId) return FindingClass::Error;
   // Information proper and the always-shown frame of the report.
   return FindingClass::Information;
 }

@@ -4,10 +4,11 @@
 #include <cstring>
 #include <vector>
 
+#include "driver/checker_level.h"
 #include "driver/message.h"
 #include "platform/file.h"
 
-extern const char CheckerIdentification[] = "@(#)Corvanta Configuration Checker V2R3.4.2";
+extern const char CheckerIdentification[] = "@(#)Corvanta Configuration Checker " ZORIVT_LEVEL;
 
 namespace {
 

@@ -167,11 +167,11 @@ std::vector<std::string> splitLines(const std::string& text) {
 }
 
 bool isStartLine(const std::string& line) {
-  static const std::regex pattern(
-      R"(CHK0000I: Configuration check \(V2R3\.4\.2\) started on )"
+  static const std::string head = "CHK0000I: Configuration check (" ZORIVT_LEVEL ") started on ";
+  static const std::regex time(
       R"((Sun|Mon|Tue|Wed|Thu|Fri|Sat) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) )"
       R"([ 0-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-6][0-9] [0-9]{4})");
-  return std::regex_match(line, pattern);
+  return line.compare(0, head.size(), head) == 0 && std::regex_match(line.substr(head.size()), time);
 }
 
 void expectLines(const RunResult& run, const char* what, const std::vector<std::string>& actual,

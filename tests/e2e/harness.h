@@ -72,8 +72,9 @@ std::string checkerBinary();
 /// Splits at line feeds; a final line feed ends the last line.
 std::vector<std::string> splitLines(const std::string& text);
 
-/// Matches the start line: "CHK0000I: Configuration check (V2R3.4.2)
-/// started on " and a ctime text.
+/// Matches the start line: "CHK0000I: Configuration check (<level>)
+/// started on " and a ctime text, with the level the build names
+/// (ZORIVT_LEVEL, such as V2R3.4.2).
 bool isStartLine(const std::string& line);
 
 /// Expects `actual` to equal `expected` line by line. A line "CHK0000I*"

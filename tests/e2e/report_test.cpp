@@ -242,7 +242,7 @@ TEST_F(Report, StatusFollowsTheWorstFindingOfTheDemoABrokenCopyALogCutShortAndNo
   ASSERT_NO_FATAL_FAILURE(demoLogs());
   const Output demo = report({"demo.log"}, folder_);
   EXPECT_EQ(demo.status, 1) << demo.out << demo.err;
-  EXPECT_TRUE(contains(demo.out, "Run: check, checker V2R3.4.2, started ")) << demo.out;
+  EXPECT_TRUE(contains(demo.out, "Run: check, checker " ZORIVT_LEVEL ", started ")) << demo.out;
   EXPECT_TRUE(contains(demo.out, "\nMessages: 0 errors, ")) << demo.out;
   EXPECT_TRUE(contains(demo.out, "\nSetup checks\n  line 7, attention: CHK0074A: Variable ZOR_TRACEFILE is "
                                  "not known. Correct it to ZOR_TRACE_FILE.\n    What to do: correct the "

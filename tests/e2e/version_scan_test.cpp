@@ -89,7 +89,7 @@ TEST(VersionScan, TheCheckerReportsItsOwnIdentificationAndHoldsNoBuildMarker) {
     c = c == '/' ? '\\' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   expectScan(machine.run({"-s", "zora.exe;" + checker}),
              {scanning("c:\\zora.exe"), "CHK0068I: -> B017", scanning(checker),
-              "CHK0068I: -> Corvanta Configuration Checker V2R3.4.2"});
+              "CHK0068I: -> Corvanta Configuration Checker " ZORIVT_LEVEL});
 }
 
 TEST(VersionScan, AFileThatCannotBeOpenedIsVisitedAndShownInDebugLines) {

@@ -2,20 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 #include "driver/message_catalog.h"
 
-TEST(MessageCatalog, HoldsEveryRowOnceWithItsCode) {
-  ASSERT_EQ(MessageCatalogSize, 157u);
-  std::set<MessageId> ids;
+// Every row is found by its own id (names, codes and unique ids are checked
+// when the catalog is compiled); an id outside the catalog has no text.
+TEST(MessageCatalog, FindsEveryRowByItsId) {
   for (std::size_t i = 0; i < MessageCatalogSize; ++i) {
-    const MessageRow& row = MessageCatalog[i];
-    EXPECT_TRUE(ids.insert(row.id).second) << "duplicate id " << row.id;
-    std::string text = row.text;
-    ASSERT_GE(text.size(), 10u) << row.id;
-    EXPECT_EQ(text.compare(0, 3, "CHK"), 0) << text;
-    EXPECT_EQ(text.substr(8, 2), ": ") << text;
+    EXPECT_EQ(lookupMessageText(MessageCatalog[i].id), MessageCatalog[i].text) << i;
   }
   EXPECT_STREQ(lookupMessageText(msg::CHK0052I), "CHK0052I: ===> %1 (%2) not installed.\n");
   EXPECT_EQ(lookupMessageText(NeutralMessageId), nullptr);

@@ -26,7 +26,9 @@ TEST(WeightedDistance, WeightsPriceTheirOperations) {
 // distance for keys of every length, the long ones included, and keep quiet
 // for the known names themselves.
 TEST(SpellingCheck, SuggestsWhatThePlainDistanceChooses) {
-  for (const char* name : KnownVariableTable) ASSERT_LE(std::strlen(name), 32u) << name;
+  for (std::size_t row = 0; row < KnownVariableCount; ++row) {
+    ASSERT_LE(std::strlen(KnownVariableTable[row]), 32u) << KnownVariableTable[row];
+  }
   TestMachine machine;
   std::mt19937 random(3);
   const std::string alphabet = "ZOR_TRACEFILPSNDzorx-9";
@@ -35,7 +37,7 @@ TEST(SpellingCheck, SuggestsWhatThePlainDistanceChooses) {
     std::string key(1 + random() % (i < 290 ? 40 : 3000), ' ');
     for (char& c : key) c = alphabet[random() % alphabet.size()];
     if (i % 4 == 0) {
-      key.replace(0, std::min<std::size_t>(key.size(), 8), KnownVariableTable[i % 81]);
+      key.replace(0, std::min<std::size_t>(key.size(), 8), KnownVariableTable[i % KnownVariableCount]);
     }
     keys.push_back(key);
   }
