@@ -17,7 +17,6 @@ constexpr int IcmpParameterProblem = 12;
 constexpr int IpProtocolIcmp = 1;
 constexpr std::size_t MinimumIpHeader = 20;
 constexpr std::size_t IcmpHeaderLength = 8;
-constexpr int WsaEmsgsize = 10040;
 
 std::size_t ipHeaderLength(const unsigned char* datagram) {
   return static_cast<std::size_t>(datagram[0] & 0x0F) * 4;
@@ -154,7 +153,7 @@ bool pingHost(SocketLibrary& sockets, ReportLog& log, std::uint32_t address) {
     const int received =
         sockets.recvFrom(s, reinterpret_cast<char*>(answer), PingBufferSize, 0, from, fromLength);
     // Larger than any answer to a 32-byte request: someone else's datagram.
-    if (received < 0 && sockets.lastError() == WsaEmsgsize) continue;
+    if (received < 0 && sockets.lastError() == winsock::WsaEmsgsize) continue;
     const std::size_t header = received > 0 ? ipHeaderLength(answer) : 0;
     if (received <= static_cast<int>(header)) {
       report(log, msg::CHK0002R, "recvfrom", sockets.lastError());
