@@ -65,7 +65,8 @@ static_assert(sizeof(winsock::Socket) == sizeof(SOCKET), "SOCKET");
 static_assert(winsock::InvalidSocket == INVALID_SOCKET, "INVALID_SOCKET");
 
 // Every constant, against the SDK's macro of the same meaning.
-#define SAME_VALUE(ours, theirs) static_assert(winsock::ours == (theirs), #ours " is " #theirs)
+#define SAME_VALUE(ours, theirs) \
+  static_assert(winsock::ours == (theirs), #ours " is " #theirs)
 SAME_VALUE(AfInet, AF_INET);
 SAME_VALUE(SockStream, SOCK_STREAM);
 SAME_VALUE(SockRaw, SOCK_RAW);

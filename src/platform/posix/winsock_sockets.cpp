@@ -29,6 +29,19 @@ int descriptorOf(Socket s) {
   return static_cast<int>(s);
 }
 
+/// bind or connect: `call` on the socket's descriptor with the caller's
+/// Windows address as the host's.
+int callWithAddress(Socket s, const winsock::SockAddr* address, int length,
+                    int (*call)(int, const sockaddr*, socklen_t)) {
+  if (!started()) return winsock::SocketError;
+  const int fd = descriptorOf(s);
+  if (fd < 0) return winsock::SocketError;
+  sockaddr_in host;
+  if (!hostAddressOf(address, length, host)) return winsock::SocketError;
+  if (call(fd, reinterpret_cast<const sockaddr*>(&host), sizeof host) != 0) return failErrno();
+  return 0;
+}
+
 }  // namespace
 
 Socket ZORIVT_WSAAPI openSocket(int family, int type, int protocol) {
@@ -79,25 +92,11 @@ int ZORIVT_WSAAPI setSockOpt(Socket s, int level, int option, const char* value,
 }
 
 int ZORIVT_WSAAPI bindSocket(Socket s, const winsock::SockAddr* address, int length) {
-  if (!started()) return winsock::SocketError;
-  const int fd = descriptorOf(s);
-  if (fd < 0) return winsock::SocketError;
-  sockaddr_in host;
-  if (!hostAddressOf(address, length, host)) return winsock::SocketError;
-  if (::bind(fd, reinterpret_cast<const sockaddr*>(&host), sizeof host) != 0) return failErrno();
-  return 0;
+  return callWithAddress(s, address, length, ::bind);
 }
 
 int ZORIVT_WSAAPI connectSocket(Socket s, const winsock::SockAddr* address, int length) {
-  if (!started()) return winsock::SocketError;
-  const int fd = descriptorOf(s);
-  if (fd < 0) return winsock::SocketError;
-  sockaddr_in host;
-  if (!hostAddressOf(address, length, host)) return winsock::SocketError;
-  if (::connect(fd, reinterpret_cast<const sockaddr*>(&host), sizeof host) != 0) {
-    return failErrno();
-  }
-  return 0;
+  return callWithAddress(s, address, length, ::connect);
 }
 
 int ZORIVT_WSAAPI closeSocket(Socket s) {
