@@ -70,7 +70,7 @@ Str currentDirectoryOfDrive(const Str& drive) {
   Str current = currentDirectory();
   if (equalsIgnoringCase(drive, current.mid(1, 2))) return current;
   char letter = drive.at(1);
-  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+  letter = platform::ascii::upper(letter);
   if (letter < 'A' || letter > 'Z') return Str();
   return Str(platform::currentDirectoryOfDrive(letter - 'A' + 1)).toLower();
 }

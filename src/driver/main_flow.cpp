@@ -9,6 +9,7 @@
 #include "driver/report_log.h"
 #include "driver/run_phase.h"
 #include "driver/time_text.h"
+#include "platform/ascii.h"
 #include "platform/clock.h"
 #include "platform/process.h"
 
@@ -35,10 +36,6 @@ const UsageLine UsageLines[] = {
     {"-t", "Test QuorLink availability (TCP/IP only)"},
 };
 
-char lowerAscii(int c) {
-  return static_cast<char>((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c);
-}
-
 /// "2" followed by the leading digits of the argument; stops counting once
 /// the value is out of range (the caller rejects it then).
 std::int32_t versionFromArgument(const Str& argument) {
@@ -59,7 +56,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
   OptionScanner scanner(argc, argv, OptionLetters);
   for (int c = scanner.nextOption(); c != OptionScanner::EndOfOptions; c = scanner.nextOption()) {
     const Str& argument = scanner.optionArgument();
-    switch (lowerAscii(c)) {
+    switch (platform::ascii::lower(static_cast<char>(c))) {
       case '2':
         line.options.version = versionFromArgument(argument);
         if (line.options.version > HighestVersion) line.usageError = true;

@@ -8,9 +8,6 @@ namespace {
 
 bool isBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
 }  // namespace
 
 Str::Str(const char* data, std::size_t count) {
@@ -69,12 +66,12 @@ Str& Str::trim() {
 }
 
 Str& Str::toLower() {
-  for (char& c : text_) c = lowerAscii(c);
+  for (char& c : text_) c = platform::ascii::lower(c);
   return *this;
 }
 
 Str& Str::toUpper() {
-  for (char& c : text_) c = upperAscii(c);
+  for (char& c : text_) c = platform::ascii::upper(c);
   return *this;
 }
 
@@ -109,11 +106,7 @@ Str Str::joinWith(const Str& first, const Str& second, char separator) {
 }
 
 bool equalsIgnoringCase(const Str& a, const Str& b) {
-  if (a.length() != b.length()) return false;
-  for (std::size_t i = 1; i <= a.length(); ++i) {
-    if (lowerAscii(a.at(i)) != lowerAscii(b.at(i))) return false;
-  }
-  return true;
+  return platform::ascii::equalIgnoringCase(a.str(), b.str());
 }
 
 Str Tokenizer::nextToken() {
@@ -131,34 +124,6 @@ Str Tokenizer::nextToken() {
     if (end > begin) return Str(text.data() + begin, end - begin);
   }
   return Str();
-}
-
-bool matchWildcard(const char* text, const char* pattern, char anyOne, char anyRun) {
-  if (text == nullptr) return false;
-  if (pattern == nullptr) pattern = "";
-  // Iterative matching with one backtrack point: the latest run wildcard.
-  // It accepts exactly the texts that the recursive definition accepts, in
-  // time bounded by the product of the lengths.
-  const char* t = text;
-  const char* q = pattern;
-  const char* starPattern = nullptr;
-  const char* starText = nullptr;
-  while (*t != '\0') {
-    if (*q == anyRun && anyRun != '\0') {
-      starPattern = ++q;
-      starText = t;
-    } else if (*q != '\0' && (*q == anyOne || *q == *t)) {
-      ++q;
-      ++t;
-    } else if (starPattern != nullptr) {
-      q = starPattern;
-      t = ++starText;
-    } else {
-      return false;
-    }
-  }
-  while (*q == anyRun && anyRun != '\0') ++q;
-  return *q == '\0';
 }
 
 std::istream& readWord(std::istream& in, Str& target) {

@@ -6,6 +6,8 @@
 #include <istream>
 #include <string>
 
+#include "platform/ascii.h"
+
 /// Owned 8-bit text with value semantics. Positions are 1-based; 0 means
 /// "not found". The text never holds a NUL character: construction from a
 /// character array stops at its terminator, and a null pointer gives the
@@ -103,7 +105,7 @@ class Tokenizer {
 /// Wildcard match, byte by byte and case-sensitive: `anyOne` stands for
 /// exactly one character, `anyRun` for any run including none. A null text
 /// never matches.
-bool matchWildcard(const char* text, const char* pattern, char anyOne = '?', char anyRun = '*');
+using platform::ascii::matchWildcard;
 
 /// Reads one run of non-blank characters into `target` (empty when the input
 /// ended first); the blank that ends the word is consumed.

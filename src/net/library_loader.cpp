@@ -16,7 +16,7 @@ LibraryHandle::~LibraryHandle() {
 
 std::int32_t LibraryRef::load(const Str& name) {
   if (handle_ != nullptr) return -1;
-  handle_ = new LibraryHandle();
+  handle_ = std::make_shared<LibraryHandle>();
   handle_->module = platform::loadLibrary(Str(name).append(".dll").c_str());
   if (handle_->module == nullptr) return static_cast<std::int32_t>(platform::lastError());
   return 0;
@@ -32,14 +32,7 @@ bool LibraryRef::procedure(const char* name, platform::ProcedureAddress& slot) c
 bool LibraryRef::share(const LibraryRef& other) {
   if (handle_ != nullptr || other.handle_ == nullptr) return false;
   handle_ = other.handle_;
-  ++handle_->references;
   return true;
-}
-
-void LibraryRef::release() {
-  if (handle_ == nullptr) return;
-  if (--handle_->references == 0) delete handle_;
-  handle_ = nullptr;
 }
 
 namespace {

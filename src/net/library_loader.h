@@ -4,30 +4,30 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "driver/report_log.h"
 #include "driver/str.h"
 #include "platform/library.h"
 
-/// One loaded library, shared by reference count. Creating it switches the
-/// process error mode to "fail critical errors" (no system dialogs);
-/// destroying it frees the library and restores the earlier mode.
+/// One loaded library. Creating it switches the process error mode to "fail
+/// critical errors" (no system dialogs); destroying it frees the library
+/// and restores the earlier mode.
 struct LibraryHandle {
   LibraryHandle();
   ~LibraryHandle();
   LibraryHandle(const LibraryHandle&) = delete;
   LibraryHandle& operator=(const LibraryHandle&) = delete;
 
-  std::int32_t references = 1;
   platform::ModuleHandle module = nullptr;
   std::uint32_t savedErrorMode = 0;
 };
 
-/// Holds at most one LibraryHandle; releasing the last holder frees it.
+/// A scoped, counted reference to at most one LibraryHandle: the library is
+/// freed when the last reference to it is released or goes out of scope.
 class LibraryRef {
  public:
   LibraryRef() = default;
-  ~LibraryRef() { release(); }
   LibraryRef(const LibraryRef&) = delete;
   LibraryRef& operator=(const LibraryRef&) = delete;
 
@@ -41,11 +41,11 @@ class LibraryRef {
   /// Takes a counted share of `other`'s library; only when this reference is
   /// empty and `other` is not.
   bool share(const LibraryRef& other);
-  void release();
+  void release() { handle_.reset(); }
   bool empty() const { return handle_ == nullptr; }
 
  private:
-  LibraryHandle* handle_ = nullptr;
+  std::shared_ptr<LibraryHandle> handle_;
 };
 
 /// One row of a procedure table: a procedure name and the index of its

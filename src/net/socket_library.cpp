@@ -15,8 +15,6 @@ const ProcedureEntry SocketProcedureTable[SocketProcedureCount + 1] = {
 
 namespace {
 
-constexpr std::uint16_t WinsockVersion = 0x0101;
-
 /// The socket layer of the process: started by the first probe that gets
 /// past the library binding, cleaned up at process exit.
 struct SocketSession {
@@ -46,7 +44,7 @@ bool SocketLibrary::open(ReportLog& log) {
 
   winsock::WsaData data;
   std::memset(&data, 0, sizeof data);
-  const int result = bound<winsock::WsaStartupFn>(SlotWsaStartup)(WinsockVersion, &data);
+  const int result = bound<winsock::WsaStartupFn>(SlotWsaStartup)(winsock::Version11, &data);
   if (result == 0) {
     report(log, msg::CHK0301I, Str(data.szDescription, winsock::DescriptionLength));
   } else {

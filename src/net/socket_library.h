@@ -132,6 +132,25 @@ class SocketLibrary {
   platform::ProcedureAddress slots_[SocketProcedureCount] = {};
 };
 
+/// One socket of an opened SocketLibrary, closed when it goes out of scope
+/// (an invalid socket is left alone).
+class ScopedSocket {
+ public:
+  ScopedSocket(const SocketLibrary& sockets, winsock::Socket s) : sockets_(sockets), socket_(s) {}
+  ~ScopedSocket() {
+    if (valid()) sockets_.closeSocket(socket_);
+  }
+  ScopedSocket(const ScopedSocket&) = delete;
+  ScopedSocket& operator=(const ScopedSocket&) = delete;
+
+  bool valid() const { return socket_ != winsock::InvalidSocket; }
+  winsock::Socket get() const { return socket_; }
+
+ private:
+  const SocketLibrary& sockets_;
+  winsock::Socket socket_;
+};
+
 /// An IPv4 socket address of the given address and port, both in network
 /// byte order, the rest zero.
 winsock::SockAddrIn socketAddress(std::uint32_t address, std::uint16_t networkPort);

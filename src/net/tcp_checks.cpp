@@ -14,21 +14,20 @@ bool hasAddress(std::uint32_t address) {
 
 /// Whether QuorLink listens on this machine: a free attach port binds.
 void checkLocalServer(SocketLibrary& sockets, ReportLog& log, std::int32_t attachPort) {
-  const winsock::Socket s = sockets.socket(winsock::AfInet, winsock::SockStream, 0);
-  if (s == winsock::InvalidSocket) {
+  const ScopedSocket s(sockets, sockets.socket(winsock::AfInet, winsock::SockStream, 0));
+  if (!s.valid()) {
     report(log, msg::CHK0002R, "socket", sockets.lastError());
     return;
   }
   const std::int32_t reuse = 1;
-  if (sockets.setSockOpt(s, winsock::SolSocket, winsock::SoReuseAddr,
+  if (sockets.setSockOpt(s.get(), winsock::SolSocket, winsock::SoReuseAddr,
                          reinterpret_cast<const char*>(&reuse), sizeof reuse) != 0) {
     report(log, msg::CHK0002R, "setsockopt", sockets.lastError());
-    sockets.closeSocket(s);
     return;
   }
   const winsock::SockAddrIn local = socketAddress(
       winsock::InaddrAny, sockets.hostToNetShort(static_cast<std::uint16_t>(attachPort)));
-  if (sockets.bind(s, local) == 0) {
+  if (sockets.bind(s.get(), local) == 0) {
     report(log, msg::CHK0325I);
   } else {
     const int error = sockets.lastError();
@@ -38,7 +37,6 @@ void checkLocalServer(SocketLibrary& sockets, ReportLog& log, std::int32_t attac
       report(log, msg::CHK0002R, "bind", error);
     }
   }
-  sockets.closeSocket(s);
 }
 
 }  // namespace
@@ -96,8 +94,8 @@ bool testServerConnection(ReportLog& log, const CheckOptions& options, const Str
   const bool ok = checkServerHost(sockets, log, host, resolveByName, &resolved);
   if (!options.testAvailability) return ok;
 
-  const winsock::Socket s = sockets.socket(winsock::AfInet, winsock::SockStream, 0);
-  if (s == winsock::InvalidSocket) {
+  const ScopedSocket s(sockets, sockets.socket(winsock::AfInet, winsock::SockStream, 0));
+  if (!s.valid()) {
     report(log, msg::CHK0002R, "socket", sockets.lastError());
     return ok;
   }
@@ -106,7 +104,7 @@ bool testServerConnection(ReportLog& log, const CheckOptions& options, const Str
   const std::uint32_t target = hasAddress(resolved) ? resolved : sockets.inetAddr(host.c_str());
   const winsock::SockAddrIn server =
       socketAddress(target, sockets.hostToNetShort(static_cast<std::uint16_t>(QuorLinkAttachPort)));
-  if (sockets.connect(s, server) == 0) {
+  if (sockets.connect(s.get(), server) == 0) {
     report(log, msg::CHK0319I, host);
   } else {
     const int error = sockets.lastError();
@@ -120,7 +118,6 @@ bool testServerConnection(ReportLog& log, const CheckOptions& options, const Str
              winsock::WsaEconnrefused);
     }
   }
-  sockets.closeSocket(s);
   return ok;
 }
 

@@ -46,6 +46,32 @@ class LibraryLoaderTest : public ProbeTest {
 
 }  // namespace
 
+// A shared library stays loaded (its error mode in force) until the last
+// reference to it goes; a share goes only into an empty reference.
+TEST_F(LibraryLoaderTest, ALibraryLivesUntilItsLastReferenceGoes) {
+  const std::uint32_t callersMode = platform::setErrorMode(0);
+  auto currentMode = [] {
+    const std::uint32_t mode = platform::setErrorMode(platform::ErrorModFailCriticalErrors);
+    platform::setErrorMode(mode);
+    return mode;
+  };
+  {
+    LibraryRef second;
+    {
+      LibraryRef first;
+      ASSERT_EQ(first.load("zortest"), 0);
+      EXPECT_EQ(first.load("zortest"), -1);
+      EXPECT_TRUE(second.share(first));
+      EXPECT_FALSE(second.share(first));
+      EXPECT_EQ(currentMode(), platform::ErrorModFailCriticalErrors);
+    }
+    EXPECT_FALSE(second.empty());
+    EXPECT_EQ(currentMode(), platform::ErrorModFailCriticalErrors);
+  }
+  EXPECT_EQ(currentMode(), 0u);
+  platform::setErrorMode(callersMode);
+}
+
 // Libraries load in order, each with its progress line; a missing
 // procedure is named, a failed load reports the system's error (126 for a
 // missing file, 193 for one that is no image) and stops the list. The

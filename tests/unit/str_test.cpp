@@ -15,6 +15,11 @@ TEST(Str, MidTrimCaseAndNul) {
   EXPECT_EQ(Str(" \t\r\n\v\fa b\r\n").trim(), Str("a b"));
   EXPECT_EQ(Str("AbZ\xC4_9").toLower(), Str("abz\xC4_9"));  // ASCII letters only
   EXPECT_EQ(Str("abz\xE4_9").toUpper(), Str("ABZ\xE4_9"));
+  EXPECT_EQ(Str("@[`{AZaz").toLower(), Str("@[`{azaz"));  // the letters' neighbours stay
+  EXPECT_EQ(Str("@[`{AZaz").toUpper(), Str("@[`{AZAZ"));
+  EXPECT_TRUE(equalsIgnoringCase("QuorLink", "qUORlINK"));
+  EXPECT_FALSE(equalsIgnoringCase("\xC4", "\xE4"));
+  EXPECT_FALSE(equalsIgnoringCase("ab", "abc"));
   EXPECT_TRUE(Str(static_cast<const char*>(nullptr)).empty());
   EXPECT_EQ(Str("ab\0cd", 5), Str("ab"));
 }

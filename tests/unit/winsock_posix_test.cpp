@@ -3,6 +3,7 @@
 // (tcp_checks, ping) do not reach it through the checker: calls before
 // WSAStartup, service aliases, hosts file lines that are not IPv4, and the
 // address texts inet_addr takes.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 
@@ -85,4 +86,24 @@ TEST_F(BuiltinWinsock, AddressTextsFollowInetAddr) {
     EXPECT_EQ(inet_addr(bad), winsock::InaddrNone) << bad;
   }
   EXPECT_STREQ(inet_ntoa(winsock::InAddr{inet_addr("10.1.200.3")}), "10.1.200.3");
+}
+
+// A scoped socket closes its socket once, at the end of its scope, and
+// leaves an invalid one alone (closing it would set WSAENOTSOCK).
+TEST_F(BuiltinWinsock, AScopedSocketIsClosedWhenItsScopeEnds) {
+  SocketLibrary sockets;
+  testing::internal::CaptureStdout();
+  ASSERT_TRUE(sockets.open(*log));
+  testing::internal::GetCapturedStdout();
+  int fd = -1;
+  {
+    const ScopedSocket s(sockets, sockets.socket(winsock::AfInet, winsock::SockStream, 0));
+    ASSERT_TRUE(s.valid());
+    fd = static_cast<int>(s.get());
+    EXPECT_NE(::fcntl(fd, F_GETFD), -1);
+  }
+  EXPECT_EQ(::fcntl(fd, F_GETFD), -1);
+  EXPECT_EQ(sockets.socket(99, winsock::SockStream, 0), winsock::InvalidSocket);
+  { const ScopedSocket none(sockets, winsock::InvalidSocket); }
+  EXPECT_EQ(sockets.lastError(), winsock::WsaEafnosupport);
 }

@@ -7,25 +7,19 @@
 #include <cstring>
 #include <sstream>
 
+#include "platform/ascii.h"
 #include "platform/posix/machine.h"
 
 namespace platform::posix {
 namespace {
-
-std::string lowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
 
 void applyLine(const std::string& line, Faults& faults) {
   std::istringstream words(line);
   std::string first, second, third, extra;
   words >> first >> second >> third >> extra;
   if (first.empty() || first[0] == '#' || !extra.empty()) return;
-  first = lowerAscii(first);
-  const std::string keyword = lowerAscii(second);
+  first = ascii::lowered(first);
+  const std::string keyword = ascii::lowered(second);
   if (first == "wsock32") {
     if (keyword == "missing" && third.empty()) faults.wsock32Missing = true;
     if (keyword == "startup-fails" && third.empty()) faults.startupFails = true;

@@ -9,6 +9,7 @@
 
 #include "platform/file.h"
 #include "platform/file_system.h"
+#include "platform/ascii.h"
 #include "platform/posix/machine.h"
 
 namespace platform {
@@ -102,7 +103,7 @@ bool DirectorySearch::first(const std::string& pattern, std::string& name) {
   // names equal that way keep their host byte order.
   std::sort(entries.begin(), entries.end());
   std::stable_sort(entries.begin(), entries.end(), [](const std::string& a, const std::string& b) {
-    return posix::upperAscii(a) < posix::upperAscii(b);
+    return ascii::uppered(a) < ascii::uppered(b);
   });
 
   auto state = std::make_unique<State>();

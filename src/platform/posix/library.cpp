@@ -13,6 +13,7 @@
 #include "platform/environment.h"
 #include "platform/posix/builtin_winsock.h"
 #include "platform/posix/faults.h"
+#include "platform/ascii.h"
 #include "platform/posix/machine.h"
 #include "platform/system_info.h"
 
@@ -36,12 +37,6 @@ std::vector<LoadedModule*>& loadedModules() {
 
 thread_local std::uint32_t lastErrorCode = 0;
 std::uint32_t processErrorMode = 0;
-
-bool equalIgnoringCase(const std::string& a, const char* b) {
-  std::string upperA = posix::upperAscii(a);
-  std::string upperB = posix::upperAscii(b);
-  return upperA == upperB;
-}
 
 bool hasDirectoryPart(const std::string& name) {
   return name.find_first_of("\\/:") != std::string::npos;
@@ -141,7 +136,7 @@ ModuleHandle fail(std::uint32_t code) {
 ModuleHandle loadLibrary(const char* fileName) {
   if (fileName == nullptr || *fileName == '\0') return fail(ErrorModNotFound);
   const std::string name = withLibraryExtension(fileName);
-  if (!hasDirectoryPart(name) && equalIgnoringCase(name, "wsock32.dll")) {
+  if (!hasDirectoryPart(name) && ascii::equalIgnoringCase(name, "wsock32.dll")) {
     if (posix::currentFaults().wsock32Missing) return fail(ErrorModNotFound);
     return attach("wsock32.dll", true);
   }

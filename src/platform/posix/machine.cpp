@@ -14,6 +14,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/ascii.h"
+
 namespace platform::posix {
 namespace {
 
@@ -35,8 +37,6 @@ bool hostEntryExists(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0;
 }
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 std::string joinHost(const std::string& dir, const std::string& name) {
   if (!dir.empty() && dir.back() == '/') return dir + name;
   return dir + "/" + name;
@@ -50,12 +50,6 @@ struct FoldedDirectory {
   std::unordered_map<std::string, std::string> byFoldedName;
 };
 
-std::string foldCase(const std::string& name) {
-  std::string folded(name);
-  for (char& c : folded) c = lowerAscii(c);
-  return folded;
-}
-
 bool readFoldedDirectory(const std::string& dir, FoldedDirectory& folded) {
   struct stat st;
   if (::stat(dir.c_str(), &st) != 0) return false;
@@ -66,7 +60,7 @@ bool readFoldedDirectory(const std::string& dir, FoldedDirectory& folded) {
   while (struct dirent* e = ::readdir(d)) {
     std::string entry(e->d_name);
     if (entry == "." || entry == "..") continue;
-    auto inserted = folded.byFoldedName.emplace(foldCase(entry), entry);
+    auto inserted = folded.byFoldedName.emplace(ascii::lowered(entry), entry);
     if (!inserted.second && entry < inserted.first->second) inserted.first->second = entry;
   }
   ::closedir(d);
@@ -83,7 +77,7 @@ std::string findEntry(const std::string& dir, const std::string& name) {
   if (hostEntryExists(joinHost(dir, name))) return name;
   static std::unordered_map<std::string, FoldedDirectory> cache;
   if (cache.size() > 4096) cache.clear();
-  const std::string key = foldCase(name);
+  const std::string key = ascii::lowered(name);
   struct stat st;
   if (::stat(dir.c_str(), &st) != 0) return std::string();
   auto it = cache.find(dir);
@@ -135,7 +129,7 @@ std::vector<std::string> normalisedComponents(const std::string& path) {
 }
 
 int hostDriveIndex(char letter) {
-  char l = lowerAscii(letter);
+  char l = ascii::lower(letter);
   return (l >= 'a' && l <= 'z') ? l - 'a' : -1;
 }
 
@@ -215,7 +209,7 @@ std::string Machine::currentDirectoryOfDrive(int drive) const {
   if (drive < 1 || drive > 26) return std::string();
   std::string cwd = currentDirectory();
   char letter = static_cast<char>('a' + drive - 1);
-  if (!cwd.empty() && lowerAscii(cwd[0]) == letter) return cwd;
+  if (!cwd.empty() && ascii::lower(cwd[0]) == letter) return cwd;
   if (driveRoots_[drive - 1].empty()) return std::string();
   return std::string(1, letter) + ":\\";
 }
@@ -230,12 +224,12 @@ bool Machine::resolve(const std::string& windowsPath, std::string& hostPath,
   char drive;
   std::string rest;
   if (path.size() >= 2 && path[1] == ':' && hostDriveIndex(path[0]) >= 0) {
-    drive = lowerAscii(path[0]);
+    drive = ascii::lower(path[0]);
     rest = path.substr(2);
   } else {
     std::string cwd = currentDirectory();
     if (cwd.size() < 2) return false;
-    drive = lowerAscii(cwd[0]);
+    drive = ascii::lower(cwd[0]);
     rest = path;
   }
   if (rest.empty() || rest[0] != '\\') {
@@ -259,14 +253,6 @@ bool Machine::resolve(const std::string& windowsPath, std::string& hostPath,
   }
   hostPath = host;
   return true;
-}
-
-std::string upperAscii(const std::string& text) {
-  std::string result(text);
-  for (char& c : result) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return result;
 }
 
 void warnAboutMachine(const char* problem, const std::string& hostPath, const char* consequence) {
@@ -328,25 +314,7 @@ std::FILE* openRegularHostStream(const std::string& hostPath) {
 }
 
 bool matchSearchPattern(const std::string& name, const std::string& pattern) {
-  const std::string text = upperAscii(name);
-  const std::string pat = upperAscii(pattern);
-  std::size_t t = 0, q = 0, starQ = std::string::npos, starT = 0;
-  while (t < text.size()) {
-    if (q < pat.size() && pat[q] == '*') {
-      starQ = ++q;
-      starT = t;
-    } else if (q < pat.size() && (pat[q] == '?' || pat[q] == text[t])) {
-      ++q;
-      ++t;
-    } else if (starQ != std::string::npos) {
-      q = starQ;
-      t = ++starT;
-    } else {
-      return false;
-    }
-  }
-  while (q < pat.size() && pat[q] == '*') ++q;
-  return q == pat.size();
+  return ascii::matchWildcard(ascii::uppered(name).c_str(), ascii::uppered(pattern).c_str());
 }
 
 }  // namespace platform::posix

@@ -73,7 +73,4 @@ std::FILE* openRegularHostStream(const std::string& hostPath);
 /// ignoring ASCII case.
 bool matchSearchPattern(const std::string& name, const std::string& pattern);
 
-/// Upper-case ASCII copy, the key of NTFS name order.
-std::string upperAscii(const std::string& text);
-
 }  // namespace platform::posix

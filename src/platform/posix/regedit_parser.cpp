@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "platform/ascii.h"
 #include "platform/posix/machine.h"
 #include "platform/registry.h"
 
@@ -18,26 +19,9 @@ namespace {
 
 using KeyId = RegistryTree::KeyId;
 
-char lowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string lowerAscii(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) c = lowerAscii(c);
-  return result;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && equalsIgnoringCase(text.substr(0, prefix.size()), prefix);
+  return text.size() >= prefix.size() &&
+         ascii::equalIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
 bool isBlank(char c) {
@@ -208,7 +192,7 @@ class RegistryTreeBuilder {
   KeyId createPath(const std::vector<std::string_view>& pieces) {
     KeyId key = RegistryTree::Root;
     for (std::string_view piece : pieces) {
-      std::string name = lowerAscii(piece);
+      std::string name = ascii::lowered(piece);
       auto found = tree_.keys_[key].subKeys.find(name);
       if (found != tree_.keys_[key].subKeys.end()) {
         key = found->second;
@@ -229,7 +213,9 @@ class RegistryTreeBuilder {
     for (std::size_t i = 0; i + 1 < pieces.size() && parent != RegistryTree::NoKey; ++i) {
       parent = tree_.subKey(parent, pieces[i]);
     }
-    if (parent != RegistryTree::NoKey) tree_.keys_[parent].subKeys.erase(lowerAscii(pieces.back()));
+    if (parent != RegistryTree::NoKey) {
+      tree_.keys_[parent].subKeys.erase(ascii::lowered(pieces.back()));
+    }
   }
 
   void setValue(KeyId key, std::string_view name, std::uint32_t type, std::string data) {
@@ -320,7 +306,8 @@ class RegeditParser {
     if (remove) path.remove_prefix(1);
     std::size_t separator = path.find('\\');
     std::string_view hive = path.substr(0, separator);
-    if (!equalsIgnoringCase(hive, "HKEY_LOCAL_MACHINE") && !equalsIgnoringCase(hive, "HKLM")) {
+    if (!ascii::equalIgnoringCase(hive, "HKEY_LOCAL_MACHINE") &&
+        !ascii::equalIgnoringCase(hive, "HKLM")) {
       return;
     }
     std::vector<std::string_view> pieces = splitKeyPath(
@@ -424,7 +411,7 @@ RegistryTree::RegistryTree() : keys_(1) {}
 
 RegistryTree::KeyId RegistryTree::subKey(KeyId parent, std::string_view name) const {
   const auto& subKeys = keys_[parent].subKeys;
-  auto found = subKeys.find(lowerAscii(name));
+  auto found = subKeys.find(ascii::lowered(name));
   return found == subKeys.end() ? NoKey : found->second;
 }
 
@@ -444,7 +431,7 @@ namespace {
 std::uint64_t foldedHash(std::string_view name) {
   std::uint64_t hash = 0xcbf29ce484222325ull;
   for (char c : name) {
-    hash ^= static_cast<unsigned char>(lowerAscii(c));
+    hash ^= static_cast<unsigned char>(ascii::lower(c));
     hash *= 0x100000001b3ull;
   }
   return hash;
@@ -459,7 +446,7 @@ std::size_t RegistryTree::ValueIndex::findSlot(const std::vector<RegistryValue>&
   for (std::size_t slot = foldedHash(name) & mask;; slot = (slot + 1) & mask) {
     const std::uint32_t entry = slots_[slot];
     if (entry == 0) return None;
-    if (entry != Removed && equalsIgnoringCase(values[entry - 1].name, name)) return slot;
+    if (entry != Removed && ascii::equalIgnoringCase(values[entry - 1].name, name)) return slot;
   }
 }
 
