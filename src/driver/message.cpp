@@ -63,5 +63,5 @@ Message bind(const Message& message, ReportLog& log) {
 void writeLineEnd(ReportLog& log) {
   log.flush();
   log << '\n';
-  log.flush();
+  log.writeOut();
 }
