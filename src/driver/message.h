@@ -71,7 +71,7 @@ void report(ReportLog& log, MessageId id, const Args&... args) {
   log.flush();  // text streamed before must not travel under this id
   log.run().setMessageId(id);
   Message m = detail::compose(log, id, args...);
-  log << m.text().c_str() << '\n';
+  log << m.text().str() << '\n';
   log.flush();
 }
 
@@ -82,7 +82,7 @@ void reportUnended(ReportLog& log, MessageId id, const Args&... args) {
   log.flush();
   log.run().setMessageId(id);
   Message m = detail::compose(log, id, args...);
-  log << m.text().c_str();
+  log << m.text().str();
   log.flush();
 }
 

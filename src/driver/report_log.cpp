@@ -6,7 +6,8 @@
 namespace {
 constexpr std::size_t InitialAreaSize = 1024;
 /// The log file is written in blocks of this size (a message longer than a
-/// block is written on its own).
+/// block is written on its own): when a block is full, at writeOut() (the
+/// end of each section, and before each network probe) and at the end.
 constexpr std::size_t FileBlockSize = 64 * 1024;
 }  // namespace
 
@@ -48,6 +49,9 @@ ReportLog::ReportLog(const char* fileName, MessageId threshold)
   if (fileName != nullptr) {
     hasFile_ = true;
     fileGood_ = file_.open(fileName, platform::File::Access::Write, platform::File::Kind::Text);
+    // Room for a block and the message that fills it, taken now: a run out
+    // of memory still gets its last messages into the file.
+    if (fileGood_) fileBlock_.reserve(2 * FileBlockSize);
   } else {
     fileGood_ = true;  // the null device: always good, discards everything
   }

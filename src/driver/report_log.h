@@ -72,8 +72,9 @@ class ReportLog : public std::ostream {
 
   /// Writes the text gathered for the log file out to it and hands what the
   /// console got on to the system. Called at the end of each section of the
-  /// report, so that a run killed halfway loses at most the section under
-  /// way, and never more than one block of the file.
+  /// report and before each network probe (which may wait long), so that a
+  /// run killed halfway loses at most the lines since then, and never more
+  /// than one block of the file.
   void writeOut();
 
   /// Hands over what is pending, writes it out and closes the log file.

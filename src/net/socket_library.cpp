@@ -34,6 +34,9 @@ struct SocketSession : RunResource {
 }  // namespace
 
 bool SocketLibrary::open(ReportLog& log) {
+  // A probe may wait long for the network: what the run reported before it
+  // goes out first.
+  log.writeOut();
   const char* const names[] = {"wsock32"};
   if (!loadLibraries(log, &library_, names, 1, SocketProcedureTable, slots_)) return false;
   std::unique_ptr<RunResource>& slot = log.run().socketSession();
