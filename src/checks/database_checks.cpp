@@ -13,8 +13,6 @@ namespace {
 
 constexpr std::size_t LongestDatabasePath = 80;
 
-bool databaseClientChecked = false;
-
 /// Reports an unset variable, or one that does not name a directory.
 void checkDirectoryVariable(ReportLog& log, const char* name) {
   Str value = lookupVariable(name, LookupMode::EnvironmentOnly);
@@ -77,8 +75,7 @@ std::int32_t checkDatabaseServer(ReportLog& log, CheckOptions&) {
 }
 
 std::int32_t checkDatabaseClient(ReportLog& log, CheckOptions& options) {
-  if (databaseClientChecked) return 0;
-  databaseClientChecked = true;
+  if (!log.run().firstTime(RunOnce::DatabaseClientCheck)) return 0;
 
   if (lookupVariable("OS_ROOTDIR", LookupMode::EnvironmentOnly).empty()) {
     report(log, msg::CHK0011R, "OS_ROOTDIR");
@@ -103,5 +100,3 @@ std::int32_t checkDatabaseClient(ReportLog& log, CheckOptions& options) {
   }
   return checkObjectStoreNetwork(log, options);
 }
-
-void resetDatabaseClientCheckForTests() { databaseClientChecked = false; }

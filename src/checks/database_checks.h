@@ -18,6 +18,3 @@ std::int32_t checkDatabaseServer(ReportLog& log, CheckOptions& options);
 /// client variables and network. Works on its first call of the run only;
 /// later calls return 0 at once.
 std::int32_t checkDatabaseClient(ReportLog& log, CheckOptions& options);
-
-/// Lets the next call of checkDatabaseClient work again (tests only).
-void resetDatabaseClientCheckForTests();

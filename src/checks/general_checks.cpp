@@ -24,7 +24,7 @@ void reportProductRegistry(ReportLog& log) {
 
   // The entries are debug lines only: outside debug mode nothing of them
   // would be written, so a key of millions of values is not even read.
-  if (displayThreshold != ThresholdDebug) return;
+  if (!log.debugMode()) return;
   Str names = registry->listValueNames(ProductRegistrySubKey);
   if (!names.empty()) report(log, msg::CHK_DBG, "Corvanta Registry entries:");
   Tokenizer entries(names, '\n', false);

@@ -10,8 +10,6 @@ namespace {
 
 constexpr const char* PlatformName = "Windows NT";
 
-bool protocolsChecked = false;
-
 Str lookup(const char* name) { return lookupVariable(name, LookupMode::All); }
 
 /// "YES" only for a value of exactly YES; otherwise "NO".
@@ -47,8 +45,7 @@ std::int32_t updateQuorLinkServer(ReportLog& log, CheckOptions& options) {
 }
 
 std::int32_t checkQuorLinkProtocols(ReportLog& log, CheckOptions& options) {
-  if (protocolsChecked) return 0;
-  protocolsChecked = true;
+  if (!log.run().firstTime(RunOnce::QuorLinkProtocolCheck)) return 0;
   determineQuorLinkProtocols(log, options);
   checkProtocols(log, options, options.protocols);
   if (options.protocols == 0) report(log, msg::CHK0206R);
@@ -144,5 +141,3 @@ std::int32_t checkObjectStoreNetwork(ReportLog& log, CheckOptions&) {
   }
   return 0;
 }
-
-void resetQuorLinkProtocolCheckForTests() { protocolsChecked = false; }

@@ -34,6 +34,3 @@ void checkServerAddress(ReportLog& log, CheckOptions& options, std::uint32_t pro
 /// Where the database server is, and whether OS_NETWORK names usable
 /// ObjectStore network libraries. Returns 0.
 std::int32_t checkObjectStoreNetwork(ReportLog& log, CheckOptions& options);
-
-/// Lets the next checkQuorLinkProtocols work again (tests only).
-void resetQuorLinkProtocolCheckForTests();

@@ -14,9 +14,6 @@ namespace {
 
 constexpr std::size_t ProfileReadBufferSize = 64 * 1024;
 
-/// The search-list debug line of a duplicate profile is written once a run.
-bool pathDebugLinePending = true;
-
 void reportSearchList(ReportLog& log, const Str& searchList) {
   report(log, msg::CHK_DBG, "PATH = '%2'", searchList);
 }
@@ -39,10 +36,8 @@ Str locateProfile(ReportLog& log, const Str& profileName, const Str& bareName,
       profile = candidate;
     } else if (!equalsIgnoringCase(candidate, profile)) {
       report(log, msg::CHK0075A, candidate);
-      if (pathDebugLinePending) {
-        reportSearchList(log, searchList);
-        pathDebugLinePending = false;
-      }
+      // The search list of a duplicate profile is written once a run.
+      if (log.run().firstTime(RunOnce::ProfileSearchListLine)) reportSearchList(log, searchList);
     }
   }
   return profile;
@@ -147,5 +142,3 @@ std::int32_t readProfile(ReportLog& log, const Str& productPath, Str& profileNam
 void checkProfileAccess(ReportLog& log, const Str& profilePath) {
   if (!isAccessible(profilePath)) report(log, msg::CHK0065A);
 }
-
-void resetProfileSearchForTests() { pathDebugLinePending = true; }

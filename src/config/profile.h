@@ -22,7 +22,3 @@ std::int32_t readProfile(ReportLog& log, const Str& productPath, Str& profileNam
 
 /// Reports CHK0065A when the profile cannot be read by the running user.
 void checkProfileAccess(ReportLog& log, const Str& profilePath);
-
-/// Makes the next search report its PATH debug line again (for tests that
-/// run several searches in one process).
-void resetProfileSearchForTests();

@@ -1,6 +1,7 @@
 #include "driver/message.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -37,10 +38,12 @@ Message Message::arg(const Str& value) const {
   const char digit = static_cast<char>('0' + next_);
   for (std::size_t p = 0; p + 1 < text.size(); ++p) {
     if (text[p] == '%' && text[p + 1] == digit) {
-      std::string composed = text.substr(0, p);
+      std::string composed;
+      composed.reserve(text.size() + value.length());
+      composed.append(text, 0, p);
       composed += visibleText(value.str());
-      composed += text.substr(p + 2);
-      result.text_ = Str(composed);
+      composed.append(text, p + 2, std::string::npos);
+      result.text_ = Str(std::move(composed));
       break;
     }
   }
@@ -63,5 +66,5 @@ Message bind(const Message& message, ReportLog& log) {
 void writeLineEnd(ReportLog& log) {
   log.flush();
   log << '\n';
-  log.flush();
+  log.writeOut();
 }

@@ -69,9 +69,9 @@ Message compose(ReportLog& log, MessageId id, const Args&... args) {
 template <typename... Args>
 void report(ReportLog& log, MessageId id, const Args&... args) {
   log.flush();  // text streamed before must not travel under this id
-  currentMessageId = id;
+  log.run().setMessageId(id);
   Message m = detail::compose(log, id, args...);
-  log << m.text().c_str() << '\n';
+  log << m.text().str() << '\n';
   log.flush();
 }
 
@@ -80,12 +80,13 @@ void report(ReportLog& log, MessageId id, const Args&... args) {
 template <typename... Args>
 void reportUnended(ReportLog& log, MessageId id, const Args&... args) {
   log.flush();
-  currentMessageId = id;
+  log.run().setMessageId(id);
   Message m = detail::compose(log, id, args...);
-  log << m.text().c_str();
+  log << m.text().str();
   log.flush();
 }
 
 /// Neutral text: an empty separator line, or the line end that completes a
-/// line begun with reportUnended.
+/// line begun with reportUnended. Either ends a piece of the report, which
+/// is then written out.
 void writeLineEnd(ReportLog& log);

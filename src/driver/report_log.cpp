@@ -3,12 +3,13 @@
 #include <cstdio>
 #include <string>
 
-MessageId currentMessageId = NeutralMessageId;
-MessageId displayThreshold = ThresholdDefault;
-
 namespace {
 constexpr std::size_t InitialAreaSize = 1024;
-}
+/// The log file is written in blocks of this size (a message longer than a
+/// block is written on its own): when a block is full, at writeOut() (the
+/// end of each section, and before each network probe) and at the end.
+constexpr std::size_t FileBlockSize = 64 * 1024;
+}  // namespace
 
 ReportBuffer::ReportBuffer(ReportLog& log) : area_(InitialAreaSize), log_(log) { resetArea(); }
 
@@ -21,7 +22,7 @@ void ReportBuffer::resetArea() {
 }
 
 int ReportBuffer::sync() {
-  log_.deliver(pbase(), static_cast<std::size_t>(pptr() - pbase()), traits_type::eof());
+  log_.deliver(pbase(), static_cast<std::size_t>(pptr() - pbase()));
   resetArea();
   return 0;
 }
@@ -41,17 +42,24 @@ ReportBuffer::int_type ReportBuffer::overflow(int_type c) {
 
 ReportBuffer::int_type ReportBuffer::underflow() { return traits_type::eof(); }
 
-ReportLog::ReportLog(const char* fileName, MessageId threshold) : std::ostream(nullptr) {
+ReportLog::ReportLog(const char* fileName, MessageId threshold)
+    : std::ostream(nullptr), run_(threshold) {
   buffer_ = std::make_unique<ReportBuffer>(*this);
   rdbuf(buffer_.get());
   if (fileName != nullptr) {
     hasFile_ = true;
     fileGood_ = file_.open(fileName, platform::File::Access::Write, platform::File::Kind::Text);
+    // Room for a block and the message that fills it, taken now: a run out
+    // of memory still gets its last messages into the file.
+    if (fileGood_) fileBlock_.reserve(2 * FileBlockSize);
   } else {
     fileGood_ = true;  // the null device: always good, discards everything
   }
-  currentMessageId = NeutralMessageId;
-  displayThreshold = threshold;
+}
+
+ReportLog::ReportLog(Text& text, MessageId threshold) : ReportLog(nullptr, threshold) {
+  text_ = &text;
+  hasFile_ = true;
 }
 
 ReportLog::~ReportLog() {
@@ -60,34 +68,67 @@ ReportLog::~ReportLog() {
   buffer_.reset();
 }
 
-bool ReportLog::finish() {
+void ReportLog::writeOut() {
   flush();
-  if (!hasFile_ || !fileGood_) return true;
-  if (file_.isOpen() && !file_.close() && !fileFailed_) {
-    fileFailed_ = true;
-    failureReason_ = file_.failureReason();
+  if (!fileBlock_.empty()) {
+    writeFile(fileBlock_.data(), fileBlock_.size());
+    fileBlock_.clear();
   }
+  if (text_ == nullptr && !consoleFailed_) consoleFailed_ = std::fflush(stdout) != 0;
+}
+
+bool ReportLog::finish() {
+  writeOut();
+  if (!hasFile_ || !fileGood_) return true;
+  if (file_.isOpen() && !file_.close() && !fileFailed_) stopFile();
   return !fileFailed_;
 }
 
-void ReportLog::deliver(const char* bytes, std::size_t count, int c) {
-  const bool endOfFile = c == std::char_traits<char>::eof();
-  if (currentMessageId > displayThreshold && !consoleFailed_) {
-    bool written = count == 0 || std::fwrite(bytes, 1, count, stdout) == count;
-    if (written && !endOfFile) written = std::fputc(c, stdout) != EOF;
-    consoleFailed_ = std::fflush(stdout) != 0 || !written;
-  }
-  const bool hiddenDebug = currentMessageId == DebugMessageId && displayThreshold != ThresholdDebug;
-  if (!hiddenDebug && hasFile_ && fileGood_ && !fileFailed_) {
-    bool written = count == 0 || file_.write(bytes, count);
-    if (written && !endOfFile) {
-      char ch = static_cast<char>(c);
-      written = file_.write(&ch, 1);
-    }
-    if (!written || !file_.flush()) {
-      fileFailed_ = true;
-      failureReason_ = file_.failureReason();
+void ReportLog::deliver(const char* bytes, std::size_t count) {
+  const MessageId id = run_.messageId();
+  run_.setMessageId(NeutralMessageId);
+  if (count == 0) return;
+  if (id > run_.displayThreshold() && !consoleFailed_) {
+    // One write a message; the C runtime buffers the console as it does
+    // (by line on a terminal, in blocks into a file or pipe), so that the
+    // library loader's progress line on the same stream keeps its place.
+    if (text_ != nullptr) {
+      text_->console.append(bytes, count);
+    } else {
+      consoleFailed_ = std::fwrite(bytes, 1, count, stdout) != count;
     }
   }
-  currentMessageId = NeutralMessageId;
+  const bool hiddenDebug = id == DebugMessageId && !debugMode();
+  if (!hiddenDebug && hasFile_ && fileGood_ && !fileFailed_) toFile(bytes, count);
+}
+
+void ReportLog::toFile(const char* bytes, std::size_t count) {
+  if (text_ != nullptr) {
+    text_->file.append(bytes, count);
+    return;
+  }
+  if (fileBlock_.size() + count < FileBlockSize) {
+    fileBlock_.append(bytes, count);
+    return;
+  }
+  // The block is full: out with it, and with a message of a block or more
+  // straight after it instead of through the block.
+  if (count < FileBlockSize) {
+    fileBlock_.append(bytes, count);
+    writeFile(fileBlock_.data(), fileBlock_.size());
+  } else if (writeFile(fileBlock_.data(), fileBlock_.size())) {
+    writeFile(bytes, count);
+  }
+  fileBlock_.clear();
+}
+
+bool ReportLog::writeFile(const char* bytes, std::size_t count) {
+  if (fileFailed_ || text_ != nullptr || count == 0) return !fileFailed_;
+  if (!file_.write(bytes, count) || !file_.flush()) stopFile();
+  return !fileFailed_;
+}
+
+void ReportLog::stopFile() {
+  fileFailed_ = true;
+  failureReason_ = file_.failureReason();
 }

@@ -1,6 +1,6 @@
 // The one output channel of a run: every message goes through a ReportLog,
 // which hands each flushed piece of text to the console (filtered by the
-// display threshold) and to the log file.
+// display threshold) and to the log file. The log holds the run's state.
 #pragma once
 
 #include <cstddef>
@@ -11,12 +11,8 @@
 #include <vector>
 
 #include "driver/message_catalog.h"
+#include "driver/run_state.h"
 #include "platform/file.h"
-
-/// Id of the message being written; NeutralMessageId between messages.
-extern MessageId currentMessageId;
-/// Set once by the ReportLog constructor.
-extern MessageId displayThreshold;
 
 /// Display thresholds chosen by the command line.
 constexpr MessageId ThresholdDebug = 26000;    // -d
@@ -49,36 +45,64 @@ class ReportBuffer : public std::streambuf {
 
 class ReportLog : public std::ostream {
  public:
+  /// What a log on memory received: the log file's text and the console's.
+  struct Text {
+    std::string file;
+    std::string console;
+  };
+
   /// Opens (replacing) the log file `fileName`, or no file when it is null,
-  /// and sets the display threshold. Never reports: the caller checks
-  /// fileGood() afterwards.
+  /// and starts a run with the display threshold. Never reports: the caller
+  /// checks fileGood() afterwards.
   ReportLog(const char* fileName, MessageId threshold);
+  /// A log on memory: each hand-over is appended at once to `text.file` and
+  /// `text.console` as the log file and the console would receive it.
+  ReportLog(Text& text, MessageId threshold);
   ~ReportLog() override;
 
   ReportLog(const ReportLog&) = delete;
   ReportLog& operator=(const ReportLog&) = delete;
 
+  RunState& run() { return run_; }
+  /// Whether debug lines are shown and written (-d).
+  bool debugMode() const { return run_.displayThreshold() == ThresholdDebug; }
+
   /// Whether the log file was opened.
   bool fileGood() const { return fileGood_; }
 
-  /// Hands over what is pending and closes the log file. False when the
-  /// file was opened but some of the text could not be written, flushed or
-  /// closed; failureReason() then says why.
+  /// Writes the text gathered for the log file out to it and hands what the
+  /// console got on to the system. Called at the end of each section of the
+  /// report and before each network probe (which may wait long), so that a
+  /// run killed halfway loses at most the lines since then, and never more
+  /// than one block of the file.
+  void writeOut();
+
+  /// Hands over what is pending, writes it out and closes the log file.
+  /// False when the file was opened but some of the text could not be
+  /// written, flushed or closed; failureReason() then says why.
   bool finish();
   const std::string& failureReason() const { return failureReason_; }
 
-  /// One hand-over: `count` bytes and the character `c` (or EOF) go to the
-  /// console when the current id is above the threshold, and to the file
-  /// unless they form a debug line outside debug mode; then the current id
-  /// returns to neutral. A console that cannot be written (a closed pipe, a
+  /// One hand-over: `count` bytes go to the console when the current id is
+  /// above the threshold, and to the log file unless they form a debug line
+  /// outside debug mode; then the current id returns to neutral. The file's
+  /// text is gathered into blocks, each written and flushed when it is full
+  /// and at writeOut(). A console that cannot be written (a closed pipe, a
   /// full device) is given up for the rest of the run; the file still gets
   /// every line. A failed file write is remembered and ends the file's
   /// writes, so that no later line lands after a gap.
-  void deliver(const char* bytes, std::size_t count, int c);
+  void deliver(const char* bytes, std::size_t count);
 
  private:
+  void toFile(const char* bytes, std::size_t count);
+  bool writeFile(const char* bytes, std::size_t count);
+  void stopFile();
+
+  RunState run_;
   std::unique_ptr<ReportBuffer> buffer_;
   platform::File file_;
+  Text* text_ = nullptr;
+  std::string fileBlock_;
   bool fileGood_ = false;
   bool hasFile_ = false;
   bool fileFailed_ = false;

@@ -4,10 +4,6 @@
 #include "driver/message.h"
 #include "platform/system_info.h"
 
-namespace {
-bool etcDirectoryChecked = false;
-}
-
 Str windowsDirectory() {
   // GetWindowsDirectoryA into a 256-byte buffer: longer names do not fit.
   const std::string directory = platform::windowsDirectory();
@@ -25,12 +21,7 @@ Str etcDirectory(const Str& given) {
 }
 
 void checkEtcDirectoryOnce(ReportLog& log) {
-  if (etcDirectoryChecked) return;
-  etcDirectoryChecked = true;
+  if (!log.run().firstTime(RunOnce::EtcDirectoryTest)) return;
   const Str directory = etcDirectory(Str());
   if (!isDirectory(directory)) report(log, msg::CHK0009A, "TCP/IP", directory);
-}
-
-void resetEtcDirectoryCheckForTests() {
-  etcDirectoryChecked = false;
 }

@@ -16,6 +16,3 @@ Str etcDirectory(const Str& given);
 /// Reports CHK0009A when the system's TCP/IP directory does not exist. Only
 /// the first call of a run tests anything; later calls are silent.
 void checkEtcDirectoryOnce(ReportLog& log);
-
-/// Test hook: lets the next checkEtcDirectoryOnce test again.
-void resetEtcDirectoryCheckForTests();

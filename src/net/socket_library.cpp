@@ -1,6 +1,7 @@
 #include "net/socket_library.h"
 
 #include <cstring>
+#include <memory>
 
 #include "driver/message.h"
 
@@ -15,28 +16,30 @@ const ProcedureEntry SocketProcedureTable[SocketProcedureCount + 1] = {
 
 namespace {
 
-/// The socket layer of the process: started by the first probe that gets
-/// past the library binding, cleaned up at process exit.
-struct SocketSession {
+/// The socket layer of a run: started by the first probe that gets past the
+/// library binding, cleaned up when the run ends.
+struct SocketSession : RunResource {
   LibraryRef library;
   winsock::WsaCleanupFn cleanup = nullptr;
   bool startFailed = false;
 
-  void end() {
+  ~SocketSession() override {
     if (cleanup != nullptr) cleanup();
-    cleanup = nullptr;
     library.release();
   }
-  ~SocketSession() { end(); }
 };
-
-SocketSession session;
 
 }  // namespace
 
 bool SocketLibrary::open(ReportLog& log) {
+  // A probe may wait long for the network: what the run reported before it
+  // goes out first.
+  log.writeOut();
   const char* const names[] = {"wsock32"};
   if (!loadLibraries(log, &library_, names, 1, SocketProcedureTable, slots_)) return false;
+  std::unique_ptr<RunResource>& slot = log.run().socketSession();
+  if (slot == nullptr) slot = std::make_unique<SocketSession>();
+  SocketSession& session = static_cast<SocketSession&>(*slot);
   // A failed start-up is final for the run: every probe stops here, as the
   // first one did, instead of failing call by call.
   if (session.startFailed) return false;
@@ -63,9 +66,4 @@ winsock::SockAddrIn socketAddress(std::uint32_t address, std::uint16_t networkPo
   result.sin_port = networkPort;
   result.sin_addr.s_addr = address;
   return result;
-}
-
-void resetSocketSessionForTests() {
-  session.end();
-  session.startFailed = false;
 }

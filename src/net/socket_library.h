@@ -1,6 +1,6 @@
 // The socket interface of the network probes: the Winsock 1.1 library bound
-// at run time, procedure by procedure, and the process-wide socket session
-// that starts the socket layer once and cleans it up at process exit.
+// at run time, procedure by procedure, and the run's socket session that
+// starts the socket layer once and cleans it up when the run ends.
 #pragma once
 
 #include <cstdint>
@@ -54,7 +54,7 @@ class SocketLibrary {
   /// library or a procedure is missing (CHK0004R, CHK0005R), or WSAStartup
   /// failed, in this call (CHK0300R) or in an earlier one (no message: a
   /// failed start-up stops every later probe too). The first successful
-  /// start-up of the process reports CHK0301I.
+  /// start-up of the run reports CHK0301I.
   bool open(ReportLog& log);
 
   // The bound procedures, one forwarder per slot under its procedure's name
@@ -154,8 +154,3 @@ class ScopedSocket {
 /// An IPv4 socket address of the given address and port, both in network
 /// byte order, the rest zero.
 winsock::SockAddrIn socketAddress(std::uint32_t address, std::uint16_t networkPort);
-
-/// Test hook: ends the process-wide socket session as process exit does
-/// (WSACleanup, then the library reference) and clears its start-up
-/// failure, so that the next open() starts the socket layer afresh.
-void resetSocketSessionForTests();

@@ -143,5 +143,5 @@ void checkTcpProtocol(ReportLog& log, const CheckOptions& options) {
   if (attach == -1) report(log, msg::CHK0199I);
   if (attach > 0 && options.version >= 230) report(log, msg::CHK0309I, QuorLinkAttachService);
 
-  if (attach > 0 && displayThreshold == ThresholdDebug) checkLocalServer(sockets, log, attach);
+  if (attach > 0 && log.debugMode()) checkLocalServer(sockets, log, attach);
 }

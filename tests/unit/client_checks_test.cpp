@@ -10,12 +10,11 @@ namespace {
 
 /// Checks the help file of the ENU build-time client in c:\corvanta and
 /// returns what was reported.
-std::vector<std::string> checkHelpFile(TestMachine& machine) {
-  {
-    ReportLog log("zorivt.log", ThresholdUpdate);
-    checkProductFile(log, "c:\\corvanta", "HELP", "zorphb", "enu", ".hlp", "B/T help");
-  }
-  return machine.readLines("drive_c/zorivt.log");
+std::vector<std::string> checkHelpFile() {
+  ReportLog::Text text;
+  ReportLog log(text, ThresholdUpdate);
+  checkProductFile(log, "c:\\corvanta", "HELP", "zorphb", "enu", ".hlp", "B/T help");
+  return linesOf(text.file);
 }
 
 }  // namespace
@@ -28,18 +27,18 @@ TEST(ProductFile, SearchedInTheProductDirectoryAndAlongTheSearchVariable) {
   TestMachine machine;
   {
     ScopedEnvironment help("HELP", nullptr);
-    EXPECT_EQ(checkHelpFile(machine),
+    EXPECT_EQ(checkHelpFile(),
               std::vector<std::string>{
                   "CHK0008R: The B/T help file 'c:\\corvanta\\zorphbenu.hlp' does not exist."});
   }
   machine.makeDirectory("drive_c/help");
   const std::string list = "c:\\nohelp;" + machine.windowsPath("drive_c/help");
   ScopedEnvironment help("HELP", list.c_str());
-  EXPECT_EQ(checkHelpFile(machine),
+  EXPECT_EQ(checkHelpFile(),
             std::vector<std::string>{"CHK0108R: The B/T help file 'zorphbenu.hlp' cannot be "
                                      "found in c:\\corvanta or in HELP."});
   machine.writeFile("drive_c/help/ZorphbENU.hlp", "");
-  EXPECT_EQ(checkHelpFile(machine), std::vector<std::string>{});
+  EXPECT_EQ(checkHelpFile(), std::vector<std::string>{});
 }
 
 // The build-time client's files are named with ZOR_LANG in lower case, the
@@ -50,23 +49,22 @@ TEST(ProductFile, BuildtimeClientFileNamesFollowZorLang) {
   ScopedEnvironment path("PATH", nullptr);
   CheckOptions options;
   options.productPath = options.dllDirectory = "c:\\corvanta";
-  {
-    // The database-client part runs once a run; let it run here, unseen.
-    ReportLog log(nullptr, ThresholdUpdate);
-    resetDatabaseClientCheckForTests();
-    checkDatabaseClient(log, options);
-  }
   for (auto [language, suffix] :
        {std::pair<const char*, const char*>{nullptr, "eu"}, {"ENU", "enu"}}) {
     ScopedEnvironment lang("ZOR_LANG", language);
     releaseVariableStore();
+    ReportLog::Text text;
     {
-      ReportLog log("zorivt.log", ThresholdUpdate);
+      ReportLog log(text, ThresholdUpdate);
+      // The database-client part comes once a run; let it come here, unseen.
+      checkDatabaseClient(log, options);
+      const std::size_t seen = text.file.size();
       checkBuildtimeClient(log, options);
+      text.file.erase(0, seen);
     }
     const std::string s = suffix;
     EXPECT_EQ(
-        machine.readLines("drive_c/zorivt.log"),
+        linesOf(text.file),
         (std::vector<std::string>{
             "CHK0008R: The B/T resource file 'c:\\corvanta\\zorprb" + s + ".dll' does not exist.",
             "CHK0008R: The B/T help file 'c:\\corvanta\\zorphb" + s + ".hlp' does not exist.",
@@ -75,6 +73,24 @@ TEST(ProductFile, BuildtimeClientFileNamesFollowZorLang) {
             "CHK0008R: The VRK/9 resource file 'c:\\corvanta\\zorgo" + s +
                 ".dll' does not exist."}))
         << (language ? language : "ZOR_LANG unset");
+  }
+  releaseVariableStore();
+}
+
+// The database client is checked on the first call of a run only; a new log
+// starts a new run, which checks it again.
+TEST(DatabaseClient, CheckedOnceARun) {
+  TestMachine machine;
+  ScopedEnvironment root("OS_ROOTDIR", nullptr);
+  CheckOptions options;
+  for (int run = 1; run <= 2; ++run) {
+    ReportLog::Text text;
+    ReportLog log(text, ThresholdUpdate);
+    checkDatabaseClient(log, options);
+    const std::string first = text.file;
+    EXPECT_EQ(first.rfind("CHK0011R: Variable OS_ROOTDIR is not set.\n", 0), 0u) << first;
+    checkDatabaseClient(log, options);
+    EXPECT_EQ(text.file, first) << "run " << run;
   }
   releaseVariableStore();
 }

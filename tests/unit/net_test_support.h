@@ -1,5 +1,5 @@
 // Shared pieces of the network probe tests (POSIX hosts): a fixture with an
-// emulated machine and a report log read back from its file, and a private
+// emulated machine and a report log on memory, and a private
 // network namespace for tests that need a network of their own. Header only,
 // since the unit-test build takes *_test.cpp files.
 #pragma once
@@ -19,8 +19,6 @@
 #include <vector>
 
 #include "driver/report_log.h"
-#include "net/etc_directory.h"
-#include "net/socket_library.h"
 #include "test_machine.h"
 
 namespace net_test {
@@ -48,29 +46,27 @@ inline std::string hostName() {
   return name;
 }
 
-/// A fresh process state for each test: no socket session, the TCP/IP
-/// directory not yet tested, a machine of its own and a log file in it.
+/// A run of its own for each test (no socket session, the TCP/IP directory
+/// not yet tested), on a machine of its own, with a log on memory.
 class ProbeTest : public testing::Test {
  protected:
   ProbeTest() { openLog(ThresholdDebug); }
-  void SetUp() override {
-    resetSocketSessionForTests();
-    resetEtcDirectoryCheckForTests();
-  }
-  void TearDown() override { resetSocketSessionForTests(); }
 
-  /// Starts the log file anew with another display threshold.
+  /// Starts the log and with it the run anew, with another display
+  /// threshold.
   void openLog(MessageId threshold) {
     log.reset();
-    log.emplace("zorivt.log", threshold);
+    text = ReportLog::Text();
+    log.emplace(text, threshold);
   }
-  std::vector<std::string> logLines() const { return machine.readLines("drive_c/zorivt.log"); }
+  std::vector<std::string> logLines() const { return linesOf(text.file); }
   void etcFile(const std::string& name, const std::string& content) const {
     machine.writeFile(EtcDirectory + name, content);
   }
   void faults(const std::string& lines) const { machine.writeFile("faults", lines); }
 
   TestMachine machine;
+  ReportLog::Text text;
   std::optional<ReportLog> log;
 };
 

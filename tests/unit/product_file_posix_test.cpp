@@ -8,12 +8,10 @@
 TEST(ProductFile, ResourceLibraryFoundByTheLibrarySearchIsPresent) {
   TestMachine machine;
   machine.writeFile("drive_c/WINNT/system32/zorgoenu.dll", "MZ");
-  {
-    ReportLog log("zorivt.log", ThresholdUpdate);
-    checkProductFile(log, "c:\\corvanta", "", "zorgo", "enu", ".dll", "VRK/9 resource");
-    checkProductFile(log, "c:\\corvanta", "", "zorprb", "enu", ".dll", "B/T resource");
-  }
-  EXPECT_EQ(machine.readLines("drive_c/zorivt.log"),
-            std::vector<std::string>{
-                "CHK0008R: The B/T resource file 'c:\\corvanta\\zorprbenu.dll' does not exist."});
+  ReportLog::Text text;
+  ReportLog log(text, ThresholdUpdate);
+  checkProductFile(log, "c:\\corvanta", "", "zorgo", "enu", ".dll", "VRK/9 resource");
+  checkProductFile(log, "c:\\corvanta", "", "zorprb", "enu", ".dll", "B/T resource");
+  EXPECT_EQ(text.file,
+            "CHK0008R: The B/T resource file 'c:\\corvanta\\zorprbenu.dll' does not exist.\n");
 }

@@ -47,16 +47,16 @@ TEST(ServicesUpdateFaults, EveryFailingFileOperationLeavesTheServicesFileIntact)
   int survived = 0;
   for (int n = 1; n < 1000; ++n) {
     machine.writeFile("drive_c/etc/services", Original);
-    testing::internal::CaptureStdout();
     platform::faultinjection::failFileOperation(n);
+    ReportLog::Text text;
     std::int32_t status;
     {
-      ReportLog log(nullptr, ThresholdDebug);  // messages on the console only
+      ReportLog log(text, ThresholdDebug);  // on memory: no file operation of its own
       status = addServiceEntry(log, "etc\\services", "QuorLinkStart", 5010);
     }
     const int counted = platform::faultinjection::fileOperationsCounted();
     platform::faultinjection::failFileOperation(0);
-    const std::string messages = testing::internal::GetCapturedStdout();
+    const std::string& messages = text.file;
     const std::string services = machine.readFile("drive_c/etc/services");
     for (const auto& entry : std::filesystem::directory_iterator(machine.host("drive_c/etc"))) {
       EXPECT_EQ(entry.path().filename(), "services") << "operation " << n << " left a file behind";

@@ -102,11 +102,15 @@ std::string TestMachine::windowsPath(const std::string& relative) const {
   return path;
 }
 
-std::vector<std::string> TestMachine::readLines(const std::string& relative) const {
-  std::istringstream content(readText(relative));
+std::vector<std::string> linesOf(const std::string& text) {
+  std::istringstream content(text);
   std::vector<std::string> lines;
   for (std::string line; std::getline(content, line);) lines.push_back(line);
   return lines;
+}
+
+std::vector<std::string> TestMachine::readLines(const std::string& relative) const {
+  return linesOf(readText(relative));
 }
 
 void TestMachine::changeDirectory(const std::string& relative) const {

@@ -43,6 +43,9 @@ class TestMachine {
   bool hadMachine_ = false;
 };
 
+/// The lines of `text`, without their line feeds.
+std::vector<std::string> linesOf(const std::string& text);
+
 /// Sets or (with a null value) removes an environment variable.
 void setTestEnvironment(const char* name, const char* value);
 

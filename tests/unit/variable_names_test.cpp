@@ -29,7 +29,6 @@ TEST(SpellingCheck, SuggestsWhatThePlainDistanceChooses) {
   for (std::size_t row = 0; row < KnownVariableCount; ++row) {
     ASSERT_LE(std::strlen(KnownVariableTable[row]), 32u) << KnownVariableTable[row];
   }
-  TestMachine machine;
   std::mt19937 random(3);
   const std::string alphabet = "ZOR_TRACEFILPSNDzorx-9";
   std::vector<std::string> keys = {"ZOR_LANG", "ZOR_VERSION_CHECK", "ZOR_TRACEFILE", "x"};
@@ -56,14 +55,13 @@ TEST(SpellingCheck, SuggestsWhatThePlainDistanceChooses) {
     expected.push_back("CHK--DBG: wld(" + key + ", " + KnownVariableTable[chosen] +
                        ") = " + std::to_string(best));
   }
-  testing::internal::CaptureStdout();
+  ReportLog::Text text;
   {
-    ReportLog log("names.log", ThresholdDebug);
+    ReportLog log(text, ThresholdDebug);
     for (const std::string& key : keys) checkVariableName(log, key);
   }
-  testing::internal::GetCapturedStdout();
   std::vector<std::string> debugLines;
-  for (const std::string& line : machine.readLines("drive_c/names.log")) {
+  for (const std::string& line : linesOf(text.file)) {
     if (line.rfind("CHK--DBG: wld(", 0) == 0) debugLines.push_back(line);
   }
   EXPECT_EQ(debugLines, expected);

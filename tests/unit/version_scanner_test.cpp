@@ -16,18 +16,13 @@ namespace {
 
 class VersionScannerTest : public testing::Test {
  protected:
-  /// searchMarker on a file holding `bytes`; its debug lines go to search.log.
+  /// searchMarker on a file holding `bytes`.
   std::string search(const std::string& bytes, const std::string& marker,
                      const std::string& path = "m.bin") {
     machine_.writeFile("drive_c/m.bin", bytes);
-    testing::internal::CaptureStdout();
-    std::string found;
-    {
-      ReportLog log("search.log", ThresholdDebug);
-      found = searchMarker(log, path, marker).str();
-    }
-    testing::internal::GetCapturedStdout();
-    return found;
+    ReportLog::Text text;
+    ReportLog log(text, ThresholdDebug);
+    return searchMarker(log, path, marker).str();
   }
 
   std::vector<std::string> walk(const std::string& defaultPath, const std::string& masks) {
@@ -148,14 +143,13 @@ TEST_F(VersionScannerTest, TheMarkerTriedFirstWinsAndLeadsInTheNextFile) {
   machine_.writeFile("drive_c/a2.bin", late + "DRVBLDxbuild-two\0");
   machine_.writeFile("drive_c/a3.bin", "@(#)Corvanta three\0" + late + "DRVBLD:build-three\0");
   machine_.writeFile("drive_c/a4.bin", "no marker");
-  testing::internal::CaptureStdout();
+  ReportLog::Text text;
   {
-    ReportLog log("scan.log", ThresholdDebug);
+    ReportLog log(text, ThresholdDebug);
     EXPECT_EQ(scanVersionStrings(log, Str(), "a?.bin"), 4);
   }
-  testing::internal::GetCapturedStdout();
   std::vector<std::string> found;
-  for (const std::string& line : machine_.readLines("drive_c/scan.log")) {
+  for (const std::string& line : linesOf(text.file)) {
     if (line.rfind("CHK0068I", 0) == 0 || line.rfind("CHK0069I", 0) == 0) found.push_back(line);
   }
   EXPECT_EQ(found, (std::vector<std::string>{"CHK0068I: -> Corvanta one",
