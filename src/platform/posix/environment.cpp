@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/ascii.h"
 #include "platform/environment.h"
 #include "platform/posix/machine.h"
 
@@ -29,16 +30,12 @@ std::string windowsPathList(const std::string& posixList) {
   return result;
 }
 
-bool sameNameIgnoringCase(const char* entry, const std::string& name) {
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    const unsigned char a = static_cast<unsigned char>(entry[i]);
-    const unsigned char b = static_cast<unsigned char>(name[i]);
-    if (a == 0) return false;
-    const unsigned char la = (a >= 'A' && a <= 'Z') ? a - 'A' + 'a' : a;
-    const unsigned char lb = (b >= 'A' && b <= 'Z') ? b - 'A' + 'a' : b;
-    if (la != lb) return false;
-  }
-  return entry[name.size()] == '=';
+/// True when the environment entry "NAME=value" has the name `name`,
+/// ignoring ASCII case.
+bool hasName(const char* entry, const std::string& name) {
+  const char* equals = std::strchr(entry, '=');
+  return equals != nullptr &&
+         ascii::equalIgnoringCase(std::string_view(entry, static_cast<std::size_t>(equals - entry)), name);
 }
 
 /// The value of the first entry of the environment whose name equals `name`
@@ -46,7 +43,7 @@ bool sameNameIgnoringCase(const char* entry, const std::string& name) {
 /// a POSIX environment may hold "Path" and "PATH" both: the first wins).
 const char* findIgnoringCase(const std::string& name) {
   for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
-    if (sameNameIgnoringCase(*entry, name)) return *entry + name.size() + 1;
+    if (hasName(*entry, name)) return *entry + name.size() + 1;
   }
   return nullptr;
 }
@@ -58,7 +55,7 @@ bool environmentVariable(const std::string& name, std::string& value) {
   const char* raw = findIgnoringCase(name);
   if (raw == nullptr) return false;
   value = raw;
-  if (sameNameIgnoringCase("PATH=", name) && value.find(';') == std::string::npos &&
+  if (ascii::equalIgnoringCase(name, "PATH") && value.find(';') == std::string::npos &&
       value.find('\\') == std::string::npos) {
     value = windowsPathList(value);
   }
