@@ -10,12 +10,16 @@
 #include <set>
 #include <sstream>
 
+#include "machine_directory.h"
 #include "process.h"
 
 namespace fs = std::filesystem;
 
 namespace e2e::wine {
 namespace {
+
+using test_support::readFile;
+using test_support::writeFile;
 
 // Files the harness keeps in the prefix directory.
 const char* const BootedMark = "zorivt-e2e-booted";      // present while booted

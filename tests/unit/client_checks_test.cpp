@@ -32,13 +32,13 @@ TEST(ProductFile, SearchedInTheProductDirectoryAndAlongTheSearchVariable) {
               std::vector<std::string>{
                   "CHK0008R: The B/T help file 'c:\\corvanta\\zorphbenu.hlp' does not exist."});
   }
-  machine.makeDirectory("drive_c/help");
+  machine.directory("drive_c/help");
   const std::string list = "c:\\nohelp;" + machine.windowsPath("drive_c/help");
   ScopedEnvironment help("HELP", list.c_str());
   EXPECT_EQ(checkHelpFile(machine),
             std::vector<std::string>{"CHK0108R: The B/T help file 'zorphbenu.hlp' cannot be "
                                      "found in c:\\corvanta or in HELP."});
-  machine.writeFile("drive_c/help/ZorphbENU.hlp", "");
+  machine.file("drive_c/help/ZorphbENU.hlp", "");
   EXPECT_EQ(checkHelpFile(machine), std::vector<std::string>{});
 }
 

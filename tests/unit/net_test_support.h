@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "driver/report_log.h"
+#include "host_network.h"
 #include "net/etc_directory.h"
 #include "net/socket_library.h"
 #include "test_machine.h"
@@ -31,22 +32,12 @@ inline const std::string EtcPath = "c:\\winnt\\system32\\drivers\\etc";
 inline const std::string Version =
     "CHK0301I: WinSocket version: Zorivt Winsock 1.1 emulation over BSD sockets.";
 
-/// Whether this process may open raw ICMP sockets (root, or CAP_NET_RAW).
-inline bool rawSocketsAllowed() {
-  int s = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, 1);
-  if (s >= 0) ::close(s);
-  return s >= 0;
-}
+using test_support::hostName;
+using test_support::rawSocketsAllowed;
 
 #define REQUIRE_RAW_SOCKETS()                                                            \
   if (!net_test::rawSocketsAllowed()) GTEST_SKIP() << "ping needs raw sockets (root or " \
                                                       "CAP_NET_RAW)"
-
-inline std::string hostName() {
-  char name[256] = {0};
-  ::gethostname(name, sizeof name - 1);
-  return name;
-}
 
 /// A fresh process state for each test: no socket session, the TCP/IP
 /// directory not yet tested, a machine of its own and a log file in it.
@@ -66,9 +57,9 @@ class ProbeTest : public testing::Test {
   }
   std::vector<std::string> logLines() const { return machine.readLines("drive_c/zorivt.log"); }
   void etcFile(const std::string& name, const std::string& content) const {
-    machine.writeFile(EtcDirectory + name, content);
+    machine.file(EtcDirectory + name, content);
   }
-  void faults(const std::string& lines) const { machine.writeFile("faults", lines); }
+  void faults(const std::string& lines) const { machine.file("faults", lines); }
 
   TestMachine machine;
   std::optional<ReportLog> log;

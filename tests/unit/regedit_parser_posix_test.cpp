@@ -109,7 +109,7 @@ TEST(RegeditParser, Regedit4AndUtf16FilesGiveEightBitText) {
   EXPECT_EQ(dataAt(old, "K", "Servers"), std::string("ZORDB\0ZORSRV\0\0", 14));
 
   TestMachine machine;
-  machine.writeFile(
+  machine.file(
       "registry.reg",
       utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n"
                 u"\"Owner\"=\"Ren\u00e9 \u20ac x\U0001F600y\"\r\n"
@@ -199,7 +199,7 @@ TEST(RegeditParser, FileWithoutValidFirstLineOrUnreadableIsAnEmptyRegistry) {
   EXPECT_EQ(dataAt(parseRegeditExport("\xEF\xBB\xBFREGEDIT4  " + body), "K", "v"), sz("1"));
 
   TestMachine machine;
-  machine.makeDirectory("directory.reg");
+  machine.directory("directory.reg");
   for (const char* name : {"missing.reg", "directory.reg"}) {
     RegistryTree tree = platform::posix::loadRegeditFile(machine.host(name).string());
     EXPECT_EQ(keyAt(tree, "K"), RegistryTree::NoKey) << name;
