@@ -25,21 +25,17 @@ void prepareBundleServer(TestMachine& machine) {
 
 // An absolute path is "/..." or a drive, colon and backslash; in the drive
 // form no letter may be upper case, the drive letter included. A UNIX-style
-// path asks for UNIX.UID and UNIX.GID. The schema file is looked for only
-// when ZOR_HOST is empty (a local database). A path of 80 characters is
-// allowed, one of 81 is too long; an unset ZOR_DB_PATH is reported.
-TEST(DatabaseChecks, DatabasePathAndSchema) {
+// path asks for UNIX.UID and UNIX.GID.
+TEST(DatabaseChecks, DatabasePathIsAbsoluteAndLowerCase) {
   TestMachine machine;
   prepareBundleServer(machine);
-  machine.file("drive_c/u/db/zordb.adb", "").directory("drive_c/empty");
+  machine.file("drive_c/u/db/zordb.adb", "");
   EXPECT_BLOCK(machine.env("ZOR_DB_PATH", "c:\\data").run({}), 0, {Header, Local});
   EXPECT_BLOCK(machine.env("ZOR_DB_PATH", "C:\\data").run({}), 0,
                {Header, "CHK0084R: ZOR_DB_PATH must not contain uppercase letters.", Local});
   EXPECT_BLOCK(machine.env("ZOR_DB_PATH", "data\\db").run({}), 0,
                {Header, "CHK0085R: ZOR_DB_PATH must be an absolute directory name.",
                 "CHK0009A: The Database directory data\\db does not exist.", Local});
-  EXPECT_BLOCK(machine.env("ZOR_DB_PATH", "c:\\empty").run({}), 0,
-               {Header, "CHK0008R: The Schema file 'c:\\empty\\zordb.adb' does not exist.", Local});
   RunResult run = machine.env("ZOR_DB_PATH", "/u/db").env("UNIX.UID", "100").run({});
   Lines unixPath{Header, "CHK0013I: Variable UNIX.UID = 100.",
                  "CHK0011R: Variable UNIX.GID is not set.", Local};
@@ -47,9 +43,27 @@ TEST(DatabaseChecks, DatabasePathAndSchema) {
     unixPath.insert(unixPath.begin() + 1, "CHK0009A: The Database directory /u/db does not exist.");
   }
   EXPECT_BLOCK(run, 0, unixPath);
+}
 
-  machine.unsetEnv("UNIX.UID").env("ZOR_HOST", "dbhost");
-  EXPECT_BLOCK(machine.env("ZOR_DB_PATH", "c:\\" + std::string(77, 'd')).run({}), 0, {Header, Remote});
+// The schema file is looked for only when ZOR_HOST is empty (a local
+// database).
+TEST(DatabaseChecks, SchemaFileOnlyForALocalDatabase) {
+  TestMachine machine;
+  prepareBundleServer(machine);
+  machine.directory("drive_c/empty").env("ZOR_DB_PATH", "c:\\empty");
+  EXPECT_BLOCK(machine.run({}), 0,
+               {Header, "CHK0008R: The Schema file 'c:\\empty\\zordb.adb' does not exist.", Local});
+  EXPECT_BLOCK(machine.env("ZOR_HOST", "dbhost").run({}), 0, {Header, Remote});
+}
+
+// A path of 80 characters is allowed, one of 81 is too long; an unset
+// ZOR_DB_PATH is reported.
+TEST(DatabaseChecks, DatabasePathLengthAndAbsence) {
+  TestMachine machine;
+  prepareBundleServer(machine);
+  machine.env("ZOR_HOST", "dbhost");
+  EXPECT_BLOCK(machine.env("ZOR_DB_PATH", "c:\\" + std::string(77, 'd')).run({}), 0,
+               {Header, Remote});
   EXPECT_BLOCK(machine.env("ZOR_DB_PATH", "c:\\" + std::string(78, 'd')).run({}), 0,
                {Header, "CHK0092R: ZOR_DB_PATH is too long (81 characters).", Remote});
   EXPECT_BLOCK(machine.unsetEnv("ZOR_DB_PATH").run({}), 0,
