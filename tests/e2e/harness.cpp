@@ -163,6 +163,18 @@ std::vector<std::string> startLines(const std::string& logPath, const char* vers
 
 void expectBlock(const RunResult& run, int exitStatus, const std::vector<std::string>& expected) {
   EXPECT_EQ(run.exitStatus, exitStatus) << run.command;
+  // Outside the block, a stray line still shows: every line of a whole run
+  // is a message line or empty, and the closing line ends the log once.
+  const std::string closing = "CHK0999I: Configuration-checking utility ended.";
+  int closings = 0;
+  for (const std::string& line : run.log) {
+    closings += line == closing ? 1 : 0;
+    EXPECT_TRUE(line.empty() || (line.size() > 10 && line.compare(0, 3, "CHK") == 0 &&
+                                 line.compare(8, 2, ": ") == 0))
+        << "stray log line |" << line << "|\n  command: " << run.command;
+  }
+  EXPECT_TRUE(closings == 1 && !run.log.empty() && run.log.back() == closing) << "log not closed once\n  command: "
+                                                          << run.command;
   std::vector<std::string> block;
   bool inside = false;
   for (const std::string& line : run.log) {
