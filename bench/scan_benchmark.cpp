@@ -18,12 +18,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "driver/report_log.h"
+#include "machine_directory.h"
 #include "platform/file.h"
 #include "scan/version_scanner.h"
 
@@ -43,14 +43,6 @@ fs::path machineRoot;
 
 std::string windowsPath(const std::string& name) {
   return "c:\\bench\\" + name;
-}
-
-void setEnvironment(const char* name, const char* value) {
-#ifdef _WIN32
-  _putenv_s(name, value);
-#else
-  ::setenv(name, value, 1);
-#endif
 }
 
 /// Bytes that resemble an executable's without holding either marker.
@@ -98,10 +90,9 @@ std::string executableLikeBytes(std::size_t size, std::mt19937_64& random) {
 }
 
 void layOutMachine(std::size_t fileMiB) {
-  std::random_device device;
-  machineRoot = fs::temp_directory_path() / ("zorivt-bench-" + std::to_string(device()));
-  fs::create_directories(machineRoot / "drive_c" / "bench");
-  setEnvironment("ZORIVT_MACHINE", machineRoot.string().c_str());
+  const test_support::MachineDirectory machine(test_support::createTemporaryFolder("zorivt-bench-"));
+  machineRoot = machine.root();
+  test_support::setEnvironment("ZORIVT_MACHINE", machineRoot.string().c_str());
 
   std::mt19937_64 random(42);
   const std::size_t size = fileMiB * MiB;
@@ -112,8 +103,7 @@ void layOutMachine(std::size_t fileMiB) {
       const std::string marker = "@(#)Corvanta";
       bytes.replace(bytes.size() - marker.size(), marker.size(), marker);
     }
-    std::ofstream out(machineRoot / "drive_c" / "bench" / file.name, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    machine.file("drive_c/bench/" + file.name, bytes);
   }
 }
 

@@ -36,7 +36,7 @@ TEST(ClientChecks, RuntimeServerEntries) {
            {"K1,S1,LOCAL,LOC,", {LocalServer}},
            {"K1,,S1,LOCAL,LOC", {LocalServer}}}) {
     lines.insert(lines.begin(), RuntimeClient);
-    EXPECT_BLOCK(machine.env("ZOR_RUNTIME_SERVER", value).run({}), lines);
+    EXPECT_BLOCK(machine.env("ZOR_RUNTIME_SERVER", value).run({}), 0, lines);
   }
 }
 
@@ -46,8 +46,8 @@ TEST(ClientChecks, BundleServerSpecification) {
   TestMachine machine;
   prepareClients(machine);
   EXPECT_BLOCK(
-      machine.env("ZOR_BUNDLE_SERVER", "B1,LOCAL,LOC,B2").run({}),
+      machine.env("ZOR_BUNDLE_SERVER", "B1,LOCAL,LOC,B2").run({}), 0,
       {BundleClient, LocalServer, "CHK0213R: Incomplete Bundle server specification: B2,,."});
-  EXPECT_BLOCK(machine.unsetEnv("ZOR_BUNDLE_SERVER").run({}),
+  EXPECT_BLOCK(machine.unsetEnv("ZOR_BUNDLE_SERVER").run({}), 0,
                {BundleClient, "CHK0215R: No Bundle server specification found in the profile."});
 }

@@ -25,34 +25,48 @@ void prepareBundleServer(TestMachine& machine) {
 
 // An absolute path is "/..." or a drive, colon and backslash; in the drive
 // form no letter may be upper case, the drive letter included. A UNIX-style
-// path asks for UNIX.UID and UNIX.GID. The schema file is looked for only
-// when ZOR_HOST is empty (a local database). A path of 80 characters is
-// allowed, one of 81 is too long; an unset ZOR_DB_PATH is reported.
-TEST(DatabaseChecks, DatabasePathAndSchema) {
+// path asks for UNIX.UID and UNIX.GID.
+TEST(DatabaseChecks, DatabasePathIsAbsoluteAndLowerCase) {
   TestMachine machine;
   prepareBundleServer(machine);
-  machine.file("drive_c/u/db/zordb.adb", "").directory("drive_c/empty");
-  EXPECT_BLOCK(machine.env("ZOR_DB_PATH", "c:\\data").run({}), {Header, Local});
-  EXPECT_BLOCK(machine.env("ZOR_DB_PATH", "C:\\data").run({}),
+  machine.file("drive_c/u/db/zordb.adb", "");
+  EXPECT_BLOCK(machine.env("ZOR_DB_PATH", "c:\\data").run({}), 0, {Header, Local});
+  EXPECT_BLOCK(machine.env("ZOR_DB_PATH", "C:\\data").run({}), 0,
                {Header, "CHK0084R: ZOR_DB_PATH must not contain uppercase letters.", Local});
-  EXPECT_BLOCK(machine.env("ZOR_DB_PATH", "data\\db").run({}),
+  EXPECT_BLOCK(machine.env("ZOR_DB_PATH", "data\\db").run({}), 0,
                {Header, "CHK0085R: ZOR_DB_PATH must be an absolute directory name.",
                 "CHK0009A: The Database directory data\\db does not exist.", Local});
-  EXPECT_BLOCK(machine.env("ZOR_DB_PATH", "c:\\empty").run({}),
-               {Header, "CHK0008R: The Schema file 'c:\\empty\\zordb.adb' does not exist.", Local});
   RunResult run = machine.env("ZOR_DB_PATH", "/u/db").env("UNIX.UID", "100").run({});
   Lines unixPath{Header, "CHK0013I: Variable UNIX.UID = 100.",
                  "CHK0011R: Variable UNIX.GID is not set.", Local};
   if (e2e::slashPathsAreHostPaths()) {
     unixPath.insert(unixPath.begin() + 1, "CHK0009A: The Database directory /u/db does not exist.");
   }
-  EXPECT_BLOCK(run, unixPath);
+  EXPECT_BLOCK(run, 0, unixPath);
+}
 
-  machine.unsetEnv("UNIX.UID").env("ZOR_HOST", "dbhost");
-  EXPECT_BLOCK(machine.env("ZOR_DB_PATH", "c:\\" + std::string(77, 'd')).run({}), {Header, Remote});
-  EXPECT_BLOCK(machine.env("ZOR_DB_PATH", "c:\\" + std::string(78, 'd')).run({}),
+// The schema file is looked for only when ZOR_HOST is empty (a local
+// database).
+TEST(DatabaseChecks, SchemaFileOnlyForALocalDatabase) {
+  TestMachine machine;
+  prepareBundleServer(machine);
+  machine.directory("drive_c/empty").env("ZOR_DB_PATH", "c:\\empty");
+  EXPECT_BLOCK(machine.run({}), 0,
+               {Header, "CHK0008R: The Schema file 'c:\\empty\\zordb.adb' does not exist.", Local});
+  EXPECT_BLOCK(machine.env("ZOR_HOST", "dbhost").run({}), 0, {Header, Remote});
+}
+
+// A path of 80 characters is allowed, one of 81 is too long; an unset
+// ZOR_DB_PATH is reported.
+TEST(DatabaseChecks, DatabasePathLengthAndAbsence) {
+  TestMachine machine;
+  prepareBundleServer(machine);
+  machine.env("ZOR_HOST", "dbhost");
+  EXPECT_BLOCK(machine.env("ZOR_DB_PATH", "c:\\" + std::string(77, 'd')).run({}), 0,
+               {Header, Remote});
+  EXPECT_BLOCK(machine.env("ZOR_DB_PATH", "c:\\" + std::string(78, 'd')).run({}), 0,
                {Header, "CHK0092R: ZOR_DB_PATH is too long (81 characters).", Remote});
-  EXPECT_BLOCK(machine.unsetEnv("ZOR_DB_PATH").run({}),
+  EXPECT_BLOCK(machine.unsetEnv("ZOR_DB_PATH").run({}), 0,
                {Header, "CHK0011R: Variable ZOR_DB_PATH is not set.", Remote});
 }
 
@@ -72,12 +86,12 @@ TEST(DatabaseChecks, ObjectStoreClientVariablesInTheFirstBlockOnly) {
       .env("OS_AS_SIZE", "64");
   const char* const RuntimeServer = "CHK0051I: ===> R/T Server found, checks started.";
   RunResult run = machine.run({});
-  EXPECT_BLOCK(run, {RuntimeServer, "CHK0011R: Variable OS_ROOTDIR is not set.",
+  EXPECT_BLOCK(run, 0, {RuntimeServer, "CHK0011R: Variable OS_ROOTDIR is not set.",
                      "CHK0012R: Variable OS_CACHE_SIZE is not numeric (big).",
                      "CHK0013I: Variable OS_AS_SIZE = 64.",
                      "CHK0081A: OS_RELOPT_THRESH should be set to 0.", Local});
-  EXPECT_BLOCK(run, {Header});
-  EXPECT_BLOCK(machine.env("OS_ROOTDIR", "c:\\ostore").env("OS_RELOPT_THRESH", "00").run({}),
+  EXPECT_BLOCK(run, 0, {Header});
+  EXPECT_BLOCK(machine.env("OS_ROOTDIR", "c:\\ostore").env("OS_RELOPT_THRESH", "00").run({}), 0,
                {RuntimeServer, "CHK0012R: Variable OS_CACHE_SIZE is not numeric (big).",
                 "CHK0013I: Variable OS_AS_SIZE = 64.",
                 "CHK0081A: OS_RELOPT_THRESH should be set to 0.", Local});
@@ -96,7 +110,7 @@ TEST(DatabaseChecks, ServerLogFileAndParametersFromTheRegistry) {
           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Object Design Inc.\\ObjectStore.4.0\\Server]\n"
           "\"Log File\"=\"c:\\\\ostore\\\\server.log\"\n"
           "\"Port\"=\"5000\"\n");
-  EXPECT_BLOCK(machine.run({}),
+  EXPECT_BLOCK(machine.run({}), 0,
                {"CHK0051I: ===> Database Server found, checks started.",
                 "CHK0079A: OSServer log file c:\\ostore\\server.log not found, osserver -con -i?",
                 "CHK0076I: ObjectStore server parameters:", "CHK0078I:   Port: 5000",

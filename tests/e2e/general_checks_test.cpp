@@ -40,7 +40,7 @@ TEST(GeneralChecks, RegistryVersionAndEntriesAreShown) {
           "\"Directory\"=\"c:\\\\corvanta\"\n"
           "\"Version\"=\"2.3.0\"\n")
       .directory("drive_c/corvanta/bin");
-  EXPECT_BLOCK(machine.run({"-d"}),
+  EXPECT_BLOCK(machine.run({"-d"}), 0,
                general({"CHK0090I: Corvanta version read from Registry: 2.3.0.",
                         "CHK--DBG: Corvanta Registry entries:", "CHK--DBG:   Version: 2.3.0",
                         "CHK--DBG:   Directory: c:\\corvanta", "CHK--DBG:   Build: B017",
@@ -50,7 +50,7 @@ TEST(GeneralChecks, RegistryVersionAndEntriesAreShown) {
   machine.registry(
       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.3]\n"
       "\"Directory\"=\"c:\\\\corvanta\"\n");
-  EXPECT_BLOCK(machine.run({"-d"}),
+  EXPECT_BLOCK(machine.run({"-d"}), 0,
                general({NoVersion, "CHK--DBG: Corvanta Registry entries:",
                         "CHK--DBG:   Directory: c:\\corvanta", FilesNotSet, TracingOff}));
   machine.registry(
@@ -58,7 +58,7 @@ TEST(GeneralChecks, RegistryVersionAndEntriesAreShown) {
       "\"Version\"=\"2.2.0\"\n\n"
       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]\n"
       "\"VersionNumber\"=\"4.10.1998\"\n");
-  EXPECT_BLOCK(machine.run({"-d"}), general({NoVersion, FilesNotSet, TracingOff},
+  EXPECT_BLOCK(machine.run({"-d"}), 0, general({NoVersion, FilesNotSet, TracingOff},
                                             "CHK0055I: The operating system is Windows 95 4.10."));
 }
 
@@ -74,7 +74,7 @@ TEST(GeneralChecks, TracingNeedsThreeNonZeroCriteria) {
            {"4,,5,6", "CHK0082I: Tracing is enabled (4, 5, 6), file c:\\files\\zorpktrc.log."},
            {"2,-1,3", "CHK0082I: Tracing is enabled (2, -1, 3), file c:\\files\\zorpktrc.log."},
        }) {
-    EXPECT_BLOCK(machine.env("ZOR_TRACE_CRITERIA", criteria).run({}), general({line}));
+    EXPECT_BLOCK(machine.env("ZOR_TRACE_CRITERIA", criteria).run({}), 0, general({line}));
   }
 }
 
@@ -88,13 +88,13 @@ TEST(GeneralChecks, TraceFileLiesInTheFileDirectory) {
   machine.directory("drive_c/files").env("ZOR_TRACE_CRITERIA", "1,1,1");
   const std::string enabled = "CHK0082I: Tracing is enabled (1, 1, 1), file ";
   machine.env("ZOR_FILES", "C:\\Files\\");
-  EXPECT_BLOCK(machine.env("ZOR_TRACE_FILE", "My.Log").run({}),
+  EXPECT_BLOCK(machine.env("ZOR_TRACE_FILE", "My.Log").run({}), 0,
                general({enabled + "c:\\files\\my.log."}));
-  EXPECT_BLOCK(machine.env("ZOR_TRACE_FILE", "D:\\Logs\\Trace.LOG").run({}),
+  EXPECT_BLOCK(machine.env("ZOR_TRACE_FILE", "D:\\Logs\\Trace.LOG").run({}), 0,
                general({enabled + "D:\\Logs\\Trace.LOG."}));
-  EXPECT_BLOCK(machine.env("ZOR_TRACE_FILE", "d:Trace.log").run({}),
+  EXPECT_BLOCK(machine.env("ZOR_TRACE_FILE", "d:Trace.log").run({}), 0,
                general({enabled + "d:Trace.log."}));
-  EXPECT_BLOCK(machine.unsetEnv("ZOR_TRACE_FILE").env("ZOR_FILES", "C:\\NoFiles").run({}),
+  EXPECT_BLOCK(machine.unsetEnv("ZOR_TRACE_FILE").env("ZOR_FILES", "C:\\NoFiles").run({}), 0,
                general({"CHK0009A: The ZOR_FILES directory C:\\NoFiles does not exist.",
                         enabled + "zorpktrc.log."}));
 }
@@ -113,10 +113,10 @@ TEST(GeneralChecks, ThresholdAndSplitClashOnlyWhileTracing) {
   clash.insert(clash.end(),
                {"CHK0013I: Variable ZOR_TRACE_THRESHOLD = -5.",
                 "CHK--ERR: You must not set both ZOR_TRACE_THRESHOLD and ZOR_SPLIT_TRACES"});
-  EXPECT_BLOCK(machine.env("ZOR_TRACE_THRESHOLD", "-5").run({}), general(clash));
+  EXPECT_BLOCK(machine.env("ZOR_TRACE_THRESHOLD", "-5").run({}), 0, general(clash));
   Lines zero = tracing;
   zero.push_back("CHK0013I: Variable ZOR_TRACE_THRESHOLD = 0.");
-  EXPECT_BLOCK(machine.env("ZOR_TRACE_THRESHOLD", "0").run({}), general(zero));
-  EXPECT_BLOCK(machine.env("ZOR_TRACE_THRESHOLD", "7").env("ZOR_TRACE_CRITERIA", "1,2").run({}),
+  EXPECT_BLOCK(machine.env("ZOR_TRACE_THRESHOLD", "0").run({}), 0, general(zero));
+  EXPECT_BLOCK(machine.env("ZOR_TRACE_THRESHOLD", "7").env("ZOR_TRACE_CRITERIA", "1,2").run({}), 0,
                general({FilesNotSet, "CHK0083I: Tracing is disabled (1, 2, 0)."}));
 }

@@ -8,7 +8,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <random>
 #include <regex>
 #include <sstream>
 
@@ -40,28 +39,16 @@ constexpr int RunTimeoutSeconds = 120;
 /// The text a run wrote to the console or its log: the Windows build writes
 /// them in text mode, which ends each line with CR LF.
 std::string consoleText(const std::string& written) {
-  if (!windowsBuild()) return written;
-  std::string text;
-  text.reserve(written.size());
-  for (std::size_t i = 0; i < written.size(); ++i) {
-    if (written[i] == '\r' && i + 1 < written.size() && written[i + 1] == '\n') continue;
-    text += written[i];
-  }
-  return text;
+  return windowsBuild() ? test_support::withLineFeeds(written) : written;
 }
 
 }  // namespace
 
-TestMachine::TestMachine() {
-  std::random_device device;
-  std::ostringstream name;
-  name << "zorivt-e2e-" << std::hex << device() << device();
-  folder_ = fs::temp_directory_path() / name.str();
-  machine_ = folder_ / "machine";
-  fs::create_directories(machine_ / "drive_c");
-  folder_ = fs::canonical(folder_);
-  machine_ = folder_ / "machine";
-  environment_["ZORIVT_MACHINE"] = machine_.string();
+TestMachine::TestMachine() : TestMachine(test_support::createTemporaryFolder("zorivt-e2e-")) {}
+
+TestMachine::TestMachine(const fs::path& folder)
+    : MachineDirectory(folder / "machine"), folder_(folder) {
+  environment_["ZORIVT_MACHINE"] = root().string();
 }
 
 TestMachine::~TestMachine() {
@@ -74,25 +61,8 @@ TestMachine::~TestMachine() {
   fs::remove_all(folder_, ignored);
 }
 
-TestMachine& TestMachine::file(const std::string& relative, const std::string& content) {
-  fs::path path = machine_ / relative;
-  fs::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary);
-  out << content;
-  return *this;
-}
-
-TestMachine& TestMachine::directory(const std::string& relative) {
-  fs::create_directories(machine_ / relative);
-  return *this;
-}
-
 TestMachine& TestMachine::registry(const std::string& body) {
   return file("registry.reg", "REGEDIT4\n\n" + body);
-}
-
-std::string TestMachine::read(const std::string& relative) const {
-  return readFile(machine_ / relative);
 }
 
 TestMachine& TestMachine::env(const std::string& name, const std::string& value) {
@@ -113,7 +83,7 @@ TestMachine& TestMachine::workingDirectory(const std::string& relative) {
 RunResult TestMachine::run(const std::vector<std::string>& arguments) const {
   RunResult result;
   const std::string binary = checkerBinary();
-  const fs::path cwd = machine_ / workingDirectory_;
+  const fs::path cwd = root() / workingDirectory_;
   fs::create_directories(cwd);
   const fs::path outPath = folder_ / "stdout.txt";
   const fs::path errPath = folder_ / "stderr.txt";
@@ -131,7 +101,7 @@ RunResult TestMachine::run(const std::vector<std::string>& arguments) const {
     result.command = "cd " + cwd.string() + " && env -i " +
                      quoted(wine::hostEnvironment(prefix, environment)) + " wine zorivt " +
                      quoted(arguments) + "  (zorivt.exe: " + binary + ")";
-    wine::MachineLease lease(prefix, machine_, binary);
+    wine::MachineLease lease(prefix, root(), binary);
     if (!lease.error().empty()) {
       ADD_FAILURE() << "cannot lay out the machine in the Wine prefix " << prefix.string() << ": "
                     << lease.error();
@@ -157,13 +127,6 @@ bool windowsBuild() {
   const std::string binary = checkerBinary();
   return binary.size() > 4 && (binary.compare(binary.size() - 4, 4, ".exe") == 0 ||
                                binary.compare(binary.size() - 4, 4, ".EXE") == 0);
-}
-
-std::vector<std::string> splitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
 }
 
 bool isStartLine(const std::string& line) {
@@ -198,7 +161,21 @@ std::vector<std::string> startLines(const std::string& logPath, const char* vers
           "CHK0050I: ===> Setup checks.", "CHK0056I: Writing log file " + logPath + "."};
 }
 
-void expectBlock(const RunResult& run, const std::vector<std::string>& expected) {
+void expectBlock(const RunResult& run, int exitStatus, const std::vector<std::string>& expected) {
+  EXPECT_EQ(run.exitStatus, exitStatus) << run.command;
+  // Outside the block, a stray line still shows: every line of a whole run
+  // is a message line or empty, and the closing line ends the log once.
+  const std::string closing = "CHK0999I: Configuration-checking utility ended.";
+  int closings = 0;
+  for (const std::string& line : run.log) {
+    closings += line == closing ? 1 : 0;
+    EXPECT_TRUE(line.empty() || (line.size() > 10 && line.compare(0, 3, "CHK") == 0 &&
+                                 line.compare(8, 2, ": ") == 0))
+        << "stray log line |" << line << "|\n  command: " << run.command;
+  }
+  // One closing line means the log is not empty.
+  EXPECT_TRUE(closings == 1 && run.log.back() == closing)
+      << "log not closed once\n  command: " << run.command;
   std::vector<std::string> block;
   bool inside = false;
   for (const std::string& line : run.log) {
@@ -264,19 +241,6 @@ std::vector<std::string> emptyMachineLog(const std::string& directory, bool debu
   }
   log.push_back("CHK0999I: Configuration-checking utility ended.");
   return log;
-}
-
-std::string hostName() {
-  char name[256] = {0};
-  if (::gethostname(name, sizeof name - 1) != 0) return std::string();
-  return name;
-}
-
-bool rawSocketsAllowed() {
-  int s = ::socket(AF_INET, SOCK_RAW, IPPROTO_ICMP);
-  if (s < 0) return false;
-  ::close(s);
-  return true;
 }
 
 std::string windowsDirectory() {

@@ -17,7 +17,16 @@
 #include <string>
 #include <vector>
 
+#include "host_network.h"
+#include "machine_directory.h"
+
 namespace e2e {
+
+using test_support::hostName;
+using test_support::rawSocketsAllowed;
+using test_support::readFile;
+using test_support::splitLines;
+using test_support::writeFile;
 
 struct RunResult {
   std::string command;  // for failure messages
@@ -27,25 +36,28 @@ struct RunResult {
   std::vector<std::string> err;  // standard error, split at line feeds
 };
 
-class TestMachine {
+/// A machine directory in a temporary folder of the test's own, and the
+/// runs of the checker against it.
+class TestMachine : public test_support::MachineDirectory {
  public:
   TestMachine();
   ~TestMachine();
   TestMachine(const TestMachine&) = delete;
   TestMachine& operator=(const TestMachine&) = delete;
 
-  /// Host path of the machine directory, and of a path inside it.
-  const std::filesystem::path& root() const { return machine_; }
-  std::filesystem::path host(const std::string& relative) const { return machine_ / relative; }
-
   /// Creates a file (and its directories) inside the machine directory.
-  TestMachine& file(const std::string& relative, const std::string& content);
-  TestMachine& directory(const std::string& relative);
+  TestMachine& file(const std::string& relative, const std::string& content) {
+    MachineDirectory::file(relative, content);
+    return *this;
+  }
+  TestMachine& directory(const std::string& relative) {
+    MachineDirectory::directory(relative);
+    return *this;
+  }
   /// registry.reg: `body` follows a "REGEDIT4" first line.
   TestMachine& registry(const std::string& body);
   /// The emulation's faults file (see docs/emulated-machine.md).
   TestMachine& faults(const std::string& lines) { return file("faults", lines); }
-  std::string read(const std::string& relative) const;
 
   /// Environment of the runs; it starts empty but for ZORIVT_MACHINE.
   TestMachine& env(const std::string& name, const std::string& value);
@@ -57,8 +69,9 @@ class TestMachine {
   RunResult run(const std::vector<std::string>& arguments) const;
 
  private:
-  std::filesystem::path folder_;   // the test's temporary folder
-  std::filesystem::path machine_;  // folder_/machine
+  TestMachine(const std::filesystem::path& folder);
+
+  std::filesystem::path folder_;  // the test's temporary folder, root()'s parent
   std::map<std::string, std::string> environment_;
   std::string workingDirectory_ = "drive_c";
 };
@@ -68,9 +81,6 @@ bool windowsBuild();
 
 /// The checker under test.
 std::string checkerBinary();
-
-/// Splits at line feeds; a final line feed ends the last line.
-std::vector<std::string> splitLines(const std::string& text);
 
 /// Matches the start line: "CHK0000I: Configuration check (<level>)
 /// started on " and a ctime text, with the level the build names
@@ -85,10 +95,11 @@ void expectLines(const RunResult& run, const char* what, const std::vector<std::
 /// The log lines a run writes before its run phase begins.
 std::vector<std::string> startLines(const std::string& logPath, const char* version = "2.30");
 
-/// Expects the log to hold, from the first line equal to expected[0] up to
-/// the next empty line (or the end), exactly the expected lines: one block
-/// of the report, such as a component's or the setup block.
-void expectBlock(const RunResult& run, const std::vector<std::string>& expected);
+/// Expects the run to end with `exitStatus` and its log to hold, from the
+/// first line equal to expected[0] up to the next empty line (or the end),
+/// exactly the expected lines: one block of the report, such as a
+/// component's or the setup block.
+void expectBlock(const RunResult& run, int exitStatus, const std::vector<std::string>& expected);
 
 /// The setup block of a run in `directory` (a lower-case Windows path) on a
 /// machine whose registry names no product directory, so that `directory`
@@ -100,13 +111,6 @@ std::vector<std::string> setupBlock(const std::string& directory,
 /// Windows path) on a machine with nothing installed: no registry entry, no
 /// profile, no component; with the profile search's debug line when asked.
 std::vector<std::string> emptyMachineLog(const std::string& directory, bool debug = false);
-
-/// The host's name, as the socket layer's gethostname gives it.
-std::string hostName();
-
-/// Whether the checker may create raw sockets (ping needs one): the host's
-/// rule for this process, which Wine's Winsock follows as well.
-bool rawSocketsAllowed();
 
 // Where the Windows build under Wine truly differs from the emulated
 // machine, each platform's own result:
@@ -142,7 +146,7 @@ bool slashPathsAreHostPaths();
     if (::e2e::windowsBuild()) GTEST_SKIP() << "Windows build: " << reason; \
   } while (0)
 
-#define EXPECT_BLOCK(run, ...) ::e2e::expectBlock((run), __VA_ARGS__)
+#define EXPECT_BLOCK(run, status, ...) ::e2e::expectBlock((run), (status), __VA_ARGS__)
 #define EXPECT_LOG(run, ...) ::e2e::expectLines((run), "log", (run).log, __VA_ARGS__)
 #define EXPECT_OUT(run, ...) ::e2e::expectLines((run), "stdout", (run).out, __VA_ARGS__)
 #define EXPECT_ERR(run, ...) ::e2e::expectLines((run), "stderr", (run).err, __VA_ARGS__)

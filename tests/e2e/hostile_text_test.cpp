@@ -34,10 +34,12 @@ std::string shown(const std::string& text) {
   return result;
 }
 
-/// No line of the log or the console holds a control character but the
-/// tab (a carriage return ends the console's progress text), the log ends
-/// with the one CHK0999I line, and it holds `line`.
+/// The run ends with status 0, no line of the log or the console holds a
+/// control character but the tab (a carriage return ends the console's
+/// progress text), the log ends with the one CHK0999I line, and it holds
+/// `line`.
 void expectOneLineEach(const RunResult& run, const std::string& line) {
+  EXPECT_EQ(run.exitStatus, 0) << run.command;
   for (const std::vector<std::string>* lines : {&run.log, &run.out}) {
     for (const std::string& text : *lines) {
       for (unsigned char c : text) {

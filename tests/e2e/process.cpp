@@ -13,17 +13,6 @@
 
 namespace e2e {
 
-std::string readFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-void writeFile(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 std::string findProgram(const std::string& name) {
   if (name.find('/') != std::string::npos) return name;
   const char* path = std::getenv("PATH");

@@ -24,9 +24,4 @@ int runProcess(const std::string& program, const std::vector<std::string>& argv,
 /// itself when it holds a slash or is not found.
 std::string findProgram(const std::string& name);
 
-/// The bytes of a file (none when it cannot be read), and a file written
-/// anew with `bytes`.
-std::string readFile(const std::filesystem::path& path);
-void writeFile(const std::filesystem::path& path, const std::string& bytes);
-
 }  // namespace e2e

@@ -36,7 +36,7 @@ TEST(Profile, CurrentDirectoryWinsAndEveryFurtherProfileIsReported) {
       .env("PATH", "c:\\A;c:\\b;C:\\WORK;c:\\work\\")
       .workingDirectory("drive_c/work");
   EXPECT_BLOCK(
-      machine.run({"-d", "-v", "ZOR_LANG"}),
+      machine.run({"-d", "-v", "ZOR_LANG"}), 0,
       {"CHK0050I: ===> Setup checks.", "CHK0056I: Writing log file c:\\work\\zorivt.log.",
        "CHK0075A: More than one Corvanta profile found: c:\\corvanta\\zorpzcfg.prf.",
        "CHK--DBG: PATH = 'c:\\corvanta;c:\\a;c:\\b;c:\\work;c:\\work\\'",
@@ -52,12 +52,12 @@ TEST(Profile, MissingProfilesAreReported) {
   machine.env("PATH", "c:\\Tools").workingDirectory("drive_c/work");
   RunResult run = machine.run({"-d", "-v", "ZOR_LANG"});
   EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_BLOCK(run,
+  EXPECT_BLOCK(run, 0,
                e2e::setupBlock("c:\\work", {"CHK0062R: Corvanta profile zorpzcfg.prf not found.",
                                             "CHK--DBG: PATH = 'c:\\work;c:\\tools'"}));
   run = machine.file("drive_c/work/my.prf", "").run({"-f", "c:\\Nowhere\\My", "-v", "ZOR_LANG"});
   EXPECT_BLOCK(
-      run,
+      run, 0,
       e2e::setupBlock("c:\\work",
                       {"CHK0008R: The Corvanta profile file 'c:\\nowhere\\my.prf' does not exist.",
                        "CHK0063I: Corvanta profile used: c:\\work\\my.prf."}));
@@ -111,13 +111,13 @@ TEST(Profile, LinesBecomePairs) {
       machine.run({"-v",
                    "ZOR_USERID;ZOR_PASSWORD;ZOR_FILES;ZOR_HOST;ZOR_TIMEOUT;ZOR_PROTOCOL;"
                    "ZOR_LANG;ZOR_NOTIF_INT;ZOR_TRACE_FILE;ZOR_SEGMENT_SIZE;=orphan"});
-  EXPECT_BLOCK(run,
+  EXPECT_BLOCK(run, 0,
                e2e::setupBlock("c:\\work",
                                {UsedInWork, "CHK0064A: Invalid line 8 in profile will be ignored.",
                                 "CHK0064A: Invalid line 9 in profile will be ignored.",
                                 "CHK0064A: Invalid line 10 in profile will be ignored.",
                                 "CHK0064A: Invalid line 21 in profile will be ignored."}));
-  EXPECT_BLOCK(run, {"CHK0103I: Variable ZOR_USERID is 'xy z' (set in the profile).",
+  EXPECT_BLOCK(run, 0, {"CHK0103I: Variable ZOR_USERID is 'xy z' (set in the profile).",
                      "CHK0103I: Variable ZOR_PASSWORD is 'onetwo=2' (set in the profile).",
                      "CHK0103I: Variable ZOR_FILES is 'c:\\data\\' (set in the profile).",
                      "CHK0103I: Variable ZOR_HOST is 'a' (set in the profile).",
@@ -146,7 +146,7 @@ TEST(Profile, UnknownKeyIsReportedWithTheNearestName) {
                "ZOR_VERSION_CHECK = YES\n");
   RunResult run = machine.run({"-d", "-v", "ZOR_LANG;zor_lang"});
   EXPECT_BLOCK(
-      run,
+      run, 0,
       e2e::setupBlock("c:\\", {"CHK0063I: Corvanta profile used: c:\\zorpzcfg.prf.",
                                "CHK0074A: Variable zor_lang is not known. Correct it to ZOR_HOST.",
                                "CHK--DBG: wld(zor_lang, ZOR_HOST) = 7",
@@ -155,7 +155,7 @@ TEST(Profile, UnknownKeyIsReportedWithTheNearestName) {
                                "CHK--DBG: wld(ZOR_TRACEFILE, ZOR_TRACE_FILE) = 1",
                                "CHK0074A: Variable PATH is not known. Correct it to ZOR_DB_PATH.",
                                "CHK--DBG: wld(PATH, ZOR_DB_PATH) = 7"}));
-  EXPECT_BLOCK(run, {"CHK0104I: Variable ZOR_LANG is 'EU' (Corvanta default).",
+  EXPECT_BLOCK(run, 0, {"CHK0104I: Variable ZOR_LANG is 'EU' (Corvanta default).",
                      "CHK0103I: Variable zor_lang is 'DE' (set in the profile)."});
 }
 

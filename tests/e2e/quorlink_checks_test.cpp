@@ -62,10 +62,9 @@ TEST(QuorLinkChecks, Protocols) {
   TestMachine machine;
   withLoopbackHosts(machine).file("drive_c/zorpisrv.exe", "");
   RunResult run = machine.env("ZOR_PROTOCOL", "tci,loc").run({});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_BLOCK(run, {ServerHeader, VersionCheckOff, TcpProtocol, WinSock, localHostLine()});
+  EXPECT_BLOCK(run, 0, {ServerHeader, VersionCheckOff, TcpProtocol, WinSock, localHostLine()});
   EXPECT_BLOCK(
-      machine.env("ZOR_PROTOCOL", "SNA").run({}),
+      machine.env("ZOR_PROTOCOL", "SNA").run({}), 0,
       {ServerHeader, VersionCheckOff,
        "CHK0207R: Quorlink protocol APPC not supported under Windows NT.", NoValidProtocol});
 }
@@ -82,12 +81,12 @@ TEST(QuorLinkChecks, SwitchesAreShownAsYesOrNo) {
           .env("ZOR_VERSION_CHECK", "YES")
           .env("ZOR_TP_MULTIHOME_PROTOCOL", "YES")
           .env("ZOR_TIMEOUT", "30")
-          .run({}),
+          .run({}), 0,
       {ServerHeader, "CHK0013I: Variable ZOR_TIMEOUT = 30.", "CHK0013I: Variable ZOR_TP_KEEP = NO.",
        "CHK0013I: Variable ZOR_TP_AUTO_RECONN = No.", "CHK0013I: Variable ZOR_VERSION_CHECK = YES.",
        "CHK0013I: Variable ZOR_TP_MULTIHOME_PROTOCOL = YES."});
   EXPECT_BLOCK(
-      machine.env("ZOR_TP_KEEP", "YES").env("ZOR_TP_AUTO_RECONN", "0").run({}),
+      machine.env("ZOR_TP_KEEP", "YES").env("ZOR_TP_AUTO_RECONN", "0").run({}), 0,
       {ServerHeader, "CHK0013I: Variable ZOR_TIMEOUT = 30.",
        "CHK0013I: Variable ZOR_TP_KEEP = YES.", "CHK0013I: Variable ZOR_TP_AUTO_RECONN = YES.",
        "CHK0013I: Variable ZOR_VERSION_CHECK = YES.",
@@ -106,7 +105,7 @@ TEST(QuorLinkChecks, EntriesAreCheckedAnywayWhenNoProtocolIsValid) {
   const char* const Anyway = "CHK0219R: QuorLink not installed, checking anyway.";
   const char* const NotLoaded =
       "CHK0208R: Server protocol LOC not loaded by Quorlink; checking anyway.";
-  EXPECT_BLOCK(run, {"CHK0051I: ===> R/T Client found, checks started.", Anyway,
+  EXPECT_BLOCK(run, 0, {"CHK0051I: ===> R/T Client found, checks started.", Anyway,
                      "CHK0205A: Invalid Quorlink protocol specified: XYZ.", NoValidProtocol,
                      NotLoaded, "CHK0201I: ==> Checking server LOCAL (LOCAL).", Anyway, NotLoaded,
                      "CHK0201I: ==> Checking server LOCAL (LOCAL)."});
@@ -118,8 +117,8 @@ TEST(QuorLinkChecks, LocalEntriesNeedTheAddressLocal) {
   TestMachine machine;
   machine.file("drive_c/zorpisrv.exe", "").file("drive_c/zorbssrt.exe", "");
   const char* const Header = "CHK0051I: ===> R/T Client found, checks started.";
-  EXPECT_BLOCK(machine.run({}), {Header, "CHK0201I: ==> Checking server LOCAL (LOCAL)."});
-  EXPECT_BLOCK(machine.env("ZOR_RUNTIME_SERVER", "ZORDB,ZORSRV,local,LOC").run({}),
+  EXPECT_BLOCK(machine.run({}), 0, {Header, "CHK0201I: ==> Checking server LOCAL (LOCAL)."});
+  EXPECT_BLOCK(machine.env("ZOR_RUNTIME_SERVER", "ZORDB,ZORSRV,local,LOC").run({}), 0,
                {Header, "CHK0201I: ==> Checking server local (LOCAL).",
                 "CHK0209R: Server protocol 'LOC' requires address 'LOCAL'."});
 }
@@ -135,7 +134,7 @@ TEST(QuorLinkChecks, ServerProtocolNotLoadedIsCheckedAnyway) {
       .env("ZOR_PROTOCOL", "LOC")
       .env("ZOR_BUNDLE_SERVER", "ZORBUN,127.0.0.1,TCI");
   EXPECT_BLOCK(
-      machine.run({}),
+      machine.run({}), 0,
       std::vector<std::string>{
           "CHK0051I: ===> Bundle Client found, checks started.",
           "CHK0208R: Server protocol TCI not loaded by Quorlink; checking anyway.", TcpProtocol,
@@ -153,7 +152,7 @@ TEST(QuorLinkChecks, AvailabilityTestReportsAServerThatIsNotRunning) {
       .file("drive_c/zorbobcl.exe", "")
       .env("ZOR_PROTOCOL", "TCI")
       .env("ZOR_BUNDLE_SERVER", "ZORBUN,quorhost,TCI");
-  EXPECT_BLOCK(machine.run({"-t"}),
+  EXPECT_BLOCK(machine.run({"-t"}), 0,
                std::vector<std::string>{"CHK0051I: ===> Bundle Client found, checks started.",
                                         "CHK0201I: ==> Checking server quorhost (TCP/IP)."} +
                    hostCheck("quorhost", "quorhost", "127.0.0.9") +
@@ -177,23 +176,23 @@ TEST(QuorLinkChecks, ObjectStoreNetworkLibraries) {
   const char* const Local = "CHK0216I: The database server is local.";
   const char* const NetBios = "CHK--TBD: ODI: check o4netbio";
 
-  EXPECT_BLOCK(machine.env("OS_NETWORK", "o4nettcp,o4netbio").run({}),
+  EXPECT_BLOCK(machine.env("OS_NETWORK", "o4nettcp,o4netbio").run({}), 0,
                Header + DatabasePath + std::vector<std::string>{Local, WinSock, NetBios});
   EXPECT_BLOCK(
-      machine.env("OS_NETWORK", "o4netbio,o4nettcp").run({}),
+      machine.env("OS_NETWORK", "o4netbio,o4nettcp").run({}), 0,
       Header + DatabasePath +
           std::vector<std::string>{
               Local, NetBios, "CHK--ATT: OS_NETWORK maybe has the wrong value (order) for ''"});
   const std::vector<std::string> RemotePath{"CHK0011R: Variable UNIX.UID is not set.",
                                             "CHK0011R: Variable UNIX.GID is not set."};
   EXPECT_BLOCK(
-      machine.env("OS_NETWORK", "o4netsm, o4netxyz").env("ZOR_HOST", "quorhost").run({}),
+      machine.env("OS_NETWORK", "o4netsm, o4netxyz").env("ZOR_HOST", "quorhost").run({}), 0,
       Header + RemotePath +
           std::vector<std::string>{"CHK0217I: The database server is on host quorhost.",
                                    "CHK0220R: The OS_NETWORK variable must not contain blanks.",
                                    "CHK0210A: Unknown ObjectStore protocol specified: o4netxyz."});
   EXPECT_BLOCK(
-      machine.env("OS_NETWORK", "o4nettcp").env("ZOR_HOST", "nohost").run({}),
+      machine.env("OS_NETWORK", "o4nettcp").env("ZOR_HOST", "nohost").run({}), 0,
       Header + RemotePath +
           std::vector<std::string>{"CHK0217I: The database server is on host nohost.", WinSock,
                                    "CHK0002R: System call failed: gethostbyname() returned 11001.",
@@ -221,19 +220,16 @@ TEST(QuorLinkChecks, UpdateModeRunsOnlyTheQuorLinkUpdate) {
 
   machine.env("ZOR_PROTOCOL", "TCI");
   run = machine.run({"-u", "c:\\NoWhere"});
-  EXPECT_EQ(run.exitStatus, 2);
-  EXPECT_BLOCK(
-      run, {UpdateBlock, WinSock, "CHK0009A: The TCP/IP directory c:\\NoWhere does not exist."});
+  EXPECT_BLOCK(run, 2,
+               {UpdateBlock, WinSock, "CHK0009A: The TCP/IP directory c:\\NoWhere does not exist."});
   run = machine.directory(EtcDirectory).run({"-u"});
-  EXPECT_EQ(run.exitStatus, 2);
-  EXPECT_BLOCK(run, {UpdateBlock, WinSock,
+  EXPECT_BLOCK(run, 2, {UpdateBlock, WinSock,
                      "CHK0008R: The TCP/IP services file '" + e2e::windowsDirectory() +
                          "\\system32\\drivers\\etc\\services' does not exist."});
 
   const std::string services = "# services\r\nQuorLinkStart 6000/tcp # moved\r\n\r\n";
   run = machine.file(EtcDirectory + "services", services).run({"-u"});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_BLOCK(run, {UpdateBlock, WinSock,
+  EXPECT_BLOCK(run, 0, {UpdateBlock, WinSock,
                      "CHK0307R: TCP port QuorLinkStart found at wrong number 6000 (should be "
                      "5010)."});
   EXPECT_OUT(run, {"Loading library wsock32.dll...\r" + std::string(49, ' ') + "\r"});
@@ -248,10 +244,8 @@ TEST(QuorLinkChecks, BrokenSocketLibraryStopsTheProbes) {
   TestMachine machine;
   machine.file("drive_c/zorpisrv.exe", "").env("ZOR_PROTOCOL", "TCI").faults("wsock32 missing\n");
   RunResult run = machine.run({"-u"});
-  EXPECT_EQ(run.exitStatus, 2);
-  EXPECT_BLOCK(run, {UpdateBlock, "CHK0004R: Error 126 loading wsock32.dll."});
+  EXPECT_BLOCK(run, 2, {UpdateBlock, "CHK0004R: Error 126 loading wsock32.dll."});
   run = machine.faults("wsock32 lacks select\n").run({});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_BLOCK(run, {ServerHeader, VersionCheckOff, TcpProtocol,
+  EXPECT_BLOCK(run, 0, {ServerHeader, VersionCheckOff, TcpProtocol,
                      "CHK0005R: Cannot load procedure select() from wsock32.dll."});
 }

@@ -29,14 +29,14 @@ const char* const RuntimeServer = "CHK0051I: ===> R/T Server found, checks start
 TEST(ServerChecks, ItemLimitOfZeroIsUnlimited) {
   TestMachine machine;
   prepareServer(machine, "zorpesrv.exe");
-  EXPECT_BLOCK(machine.env("ZOR_MAXPROC_ITEMS", "0").run({}),
+  EXPECT_BLOCK(machine.env("ZOR_MAXPROC_ITEMS", "0").run({}), 0,
                {RuntimeServer, Remote, "CHK0013I: Variable ZOR_MAXPROC_ITEMS = 0.",
                 "CHK0013I: Variable ZOR_MAXPROC_ITEMS = <unlimited>."});
   EXPECT_BLOCK(
-      machine.env("ZOR_MAXPROC_ITEMS", "many").run({}),
+      machine.env("ZOR_MAXPROC_ITEMS", "many").run({}), 0,
       {RuntimeServer, Remote, "CHK0012R: Variable ZOR_MAXPROC_ITEMS is not numeric (many).",
        "CHK0013I: Variable ZOR_MAXPROC_ITEMS = <unlimited>."});
-  EXPECT_BLOCK(machine.env("ZOR_MAXPROC_ITEMS", "5").run({}),
+  EXPECT_BLOCK(machine.env("ZOR_MAXPROC_ITEMS", "5").run({}), 0,
                {RuntimeServer, Remote, "CHK0013I: Variable ZOR_MAXPROC_ITEMS = 5."});
 }
 
@@ -45,10 +45,10 @@ TEST(ServerChecks, ItemLimitOfZeroIsUnlimited) {
 TEST(ServerChecks, RecoverClientsIsNoOnlyForNo) {
   TestMachine machine;
   prepareServer(machine, "zorpesrv.exe");
-  EXPECT_BLOCK(machine.env("ZOR_RECOVER_CLIENTS", "No").env("ZOR_UNSAVE_INVOKE", "no").run({}),
+  EXPECT_BLOCK(machine.env("ZOR_RECOVER_CLIENTS", "No").env("ZOR_UNSAVE_INVOKE", "no").run({}), 0,
                {RuntimeServer, Remote, "CHK0013I: Variable ZOR_UNSAVE_INVOKE = YES.",
                 "CHK0013I: Variable ZOR_RECOVER_CLIENTS = NO."});
-  EXPECT_BLOCK(machine.env("ZOR_RECOVER_CLIENTS", "0").unsetEnv("ZOR_UNSAVE_INVOKE").run({}),
+  EXPECT_BLOCK(machine.env("ZOR_RECOVER_CLIENTS", "0").unsetEnv("ZOR_UNSAVE_INVOKE").run({}), 0,
                {RuntimeServer, Remote, "CHK0013I: Variable ZOR_RECOVER_CLIENTS = YES."});
 }
 
@@ -58,14 +58,14 @@ TEST(ServerChecks, AddressSpaceMustHoldASegment) {
   TestMachine machine;
   prepareServer(machine, "zorpesrv.exe");
   machine.env("ZOR_SEGMENT_SIZE", "1000");
-  EXPECT_BLOCK(machine.env("OS_AS_SIZE", "1000").run({}),
+  EXPECT_BLOCK(machine.env("OS_AS_SIZE", "1000").run({}), 0,
                {RuntimeServer, "CHK0013I: Variable OS_AS_SIZE = 1000.", Remote,
                 "CHK0013I: Variable ZOR_SEGMENT_SIZE = 1000."});
-  EXPECT_BLOCK(machine.env("OS_AS_SIZE", "999").run({}),
+  EXPECT_BLOCK(machine.env("OS_AS_SIZE", "999").run({}), 0,
                {RuntimeServer, "CHK0013I: Variable OS_AS_SIZE = 999.", Remote,
                 "CHK0013I: Variable ZOR_SEGMENT_SIZE = 1000.",
                 "CHK0106R: OS_AS_SIZE is smaller than ZOR_SEGMENT_SIZE."});
-  EXPECT_BLOCK(machine.unsetEnv("OS_AS_SIZE").run({}),
+  EXPECT_BLOCK(machine.unsetEnv("OS_AS_SIZE").run({}), 0,
                {RuntimeServer, Remote, "CHK0013I: Variable ZOR_SEGMENT_SIZE = 1000."});
 }
 
@@ -75,12 +75,12 @@ TEST(ServerChecks, NotificationIntervalOfAtLeast60) {
   TestMachine machine;
   prepareServer(machine, "zorpwess.exe");
   const char* const header = "CHK0051I: ===> Notification Server found, checks started.";
-  EXPECT_BLOCK(machine.env("ZOR_NOTIF_INT", "59").run({}),
+  EXPECT_BLOCK(machine.env("ZOR_NOTIF_INT", "59").run({}), 0,
                {header, Remote, "CHK0013I: Variable ZOR_NOTIF_INT = 59.",
                 "CHK0107A: ZOR_NOTIF_INT is smaller than 60s."});
-  EXPECT_BLOCK(machine.env("ZOR_NOTIF_INT", "60").run({}),
+  EXPECT_BLOCK(machine.env("ZOR_NOTIF_INT", "60").run({}), 0,
                {header, Remote, "CHK0013I: Variable ZOR_NOTIF_INT = 60."});
-  EXPECT_BLOCK(machine.env("ZOR_NOTIF_INT", "-1").run({}),
+  EXPECT_BLOCK(machine.env("ZOR_NOTIF_INT", "-1").run({}), 0,
                {header, Remote, "CHK0013I: Variable ZOR_NOTIF_INT = -1."});
 }
 
@@ -90,9 +90,9 @@ TEST(ServerChecks, RecheckIntervalAgainstItsLimitAndTheResendInterval) {
   TestMachine machine;
   prepareServer(machine, "zorpedes.exe");
   const char* const header = "CHK0051I: ===> Delivery Server found, checks started.";
-  EXPECT_BLOCK(machine.run({}), {header, Remote, "CHK0013I: Variable ZOR_RESEND_INT = 120.",
+  EXPECT_BLOCK(machine.run({}), 0, {header, Remote, "CHK0013I: Variable ZOR_RESEND_INT = 120.",
                                  "CHK0013I: Variable ZOR_RECHECK_INT = 600."});
-  EXPECT_BLOCK(machine.env("ZOR_RECHECK_INT", "50").env("ZOR_RESEND_INT", "700").run({}),
+  EXPECT_BLOCK(machine.env("ZOR_RECHECK_INT", "50").env("ZOR_RESEND_INT", "700").run({}), 0,
                {header, Remote, "CHK0013I: Variable ZOR_RESEND_INT = 700.",
                 "CHK0013I: Variable ZOR_RECHECK_INT = 50.",
                 "CHK0107A: ZOR_RECHECK_INT is smaller than 600s.",

@@ -23,7 +23,7 @@ TEST(VariableDisplay, EachOriginHasItsMessage) {
       "CHK0104I: Variable ZOR_LANG is 'EU' (Corvanta default).",
       "CHK0101I: Variable 'ZOR_TIMEOUT' is not set.",
       "CHK0102I: Variable ZOR_NOTIF_INT is '90' (set in the environment)."};
-  EXPECT_BLOCK(run, display);
+  EXPECT_BLOCK(run, 0, display);
   ASSERT_GE(run.out.size(), 7u);
   EXPECT_EQ(std::vector<std::string>(run.out.end() - 7, run.out.end() - 2), display);
 }

@@ -10,12 +10,18 @@
 #include <set>
 #include <sstream>
 
+#include "machine_directory.h"
+#include "platform/posix/regedit_parser.h"
+#include "platform/registry.h"
 #include "process.h"
 
 namespace fs = std::filesystem;
 
 namespace e2e::wine {
 namespace {
+
+using test_support::readFile;
+using test_support::writeFile;
 
 // Files the harness keeps in the prefix directory.
 const char* const BootedMark = "zorivt-e2e-booted";      // present while booted
@@ -127,40 +133,46 @@ std::string valueName(const std::string& line) {
   return std::string();
 }
 
-/// Whether the sections leave the key `path` (lower case) in place, and the
-/// text of its string value `name` that they leave (empty when unset).
-bool keyIn(const std::vector<Section>& file, const std::string& path, const std::string& name,
-           std::string& value) {
-  bool present = false;
-  for (const Section& section : file) {
-    if (lower(section.path) != path) continue;
-    present = !section.deletes;
-    if (section.deletes) value.clear();
-    for (const std::string& line : section.lines) {
-      const std::size_t equals = line.find("\"=\"");
-      if (valueName(line) != "\"" + lower(name) || equals == std::string::npos) continue;
-      value.clear();
-      for (std::size_t i = equals + 3; i + 1 < line.size(); ++i) {
-        if (line[i] == '\\' && i + 2 < line.size()) ++i;
-        value += line[i];
-      }
-    }
+using platform::posix::RegistryTree;
+
+/// The key at `path` (key names between backslashes) of `registry`; NoKey
+/// when it does not exist.
+RegistryTree::KeyId keyAt(const RegistryTree& registry, const std::string& path) {
+  RegistryTree::KeyId key = RegistryTree::Root;
+  for (std::size_t start = 0; key != RegistryTree::NoKey && start <= path.size();) {
+    const std::size_t end = std::min(path.find('\\', start), path.size());
+    key = registry.subKey(key, std::string_view(path).substr(start, end - start));
+    start = end + 1;
   }
-  return present;
+  return key;
 }
 
-/// The Wine version name of the Windows version `file` names: the NT key's
+/// The text of the string value `name` of `key`; empty without one.
+std::string textOf(const RegistryTree& registry, RegistryTree::KeyId key, const char* name) {
+  const platform::posix::RegistryValue* value =
+      key == RegistryTree::NoKey ? nullptr : registry.findValue(key, name);
+  if (value == nullptr || (value->type != platform::RegistryString &&
+                           value->type != platform::RegistryExpandString)) {
+    return std::string();
+  }
+  return value->data.substr(0, value->data.find('\0'));
+}
+
+/// The Wine version name of the Windows version that `registry` (the
+/// machine's, read as the checker reads it) names: the NT key's
 /// CurrentVersion (4.0 without it), else a Windows 95/98 "VersionNumber";
 /// empty for a version Wine does not know.
-std::string versionName(const std::vector<Section>& file, std::string& shown) {
+std::string versionName(const RegistryTree& registry, std::string& shown) {
   unsigned major = 4, minor = 0;
-  std::string value;
-  if (!keyIn(file, NtVersionKey, "CurrentVersion", value) &&
-      keyIn(file, WindowsVersionKey, "VersionNumber", value)) {
+  const RegistryTree::KeyId nt = keyAt(registry, NtVersionKey);
+  const RegistryTree::KeyId windows = keyAt(registry, WindowsVersionKey);
+  if (nt == RegistryTree::NoKey && windows != RegistryTree::NoKey) {
+    const std::string value = textOf(registry, windows, "VersionNumber");
     shown = "Windows " + value;
     if (std::sscanf(value.c_str(), "%u.%u", &major, &minor) < 1 || major != 4) return "";
     return minor < 10 ? "win95" : minor < 90 ? "win98" : "winme";
   }
+  const std::string value = textOf(registry, nt, "CurrentVersion");
   shown = "Windows NT " + (value.empty() ? "4.0" : value);
   if (!value.empty() && std::sscanf(value.c_str(), "%u.%u", &major, &minor) < 1) return "";
   static const std::map<std::pair<unsigned, unsigned>, const char*> Names{
@@ -460,7 +472,7 @@ void MachineLease::importRegistry() {
   const std::string bytes = hasRegistry ? readFile(registryFile) : "";
   const std::vector<Section> file = sections(regFileText(bytes));
   std::string shown;
-  const std::string version = versionName(file, shown);
+  const std::string version = versionName(platform::posix::parseRegeditExport(bytes), shown);
   if (version.empty()) {
     error_ = "Wine has no version setting for " + shown;
     return;

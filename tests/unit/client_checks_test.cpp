@@ -14,7 +14,7 @@ std::vector<std::string> checkHelpFile() {
   ReportLog::Text text;
   ReportLog log(text, ThresholdUpdate);
   checkProductFile(log, "c:\\corvanta", "HELP", "zorphb", "enu", ".hlp", "B/T help");
-  return linesOf(text.file);
+  return test_support::splitLines(text.file);
 }
 
 }  // namespace
@@ -31,13 +31,13 @@ TEST(ProductFile, SearchedInTheProductDirectoryAndAlongTheSearchVariable) {
               std::vector<std::string>{
                   "CHK0008R: The B/T help file 'c:\\corvanta\\zorphbenu.hlp' does not exist."});
   }
-  machine.makeDirectory("drive_c/help");
+  machine.directory("drive_c/help");
   const std::string list = "c:\\nohelp;" + machine.windowsPath("drive_c/help");
   ScopedEnvironment help("HELP", list.c_str());
   EXPECT_EQ(checkHelpFile(),
             std::vector<std::string>{"CHK0108R: The B/T help file 'zorphbenu.hlp' cannot be "
                                      "found in c:\\corvanta or in HELP."});
-  machine.writeFile("drive_c/help/ZorphbENU.hlp", "");
+  machine.file("drive_c/help/ZorphbENU.hlp", "");
   EXPECT_EQ(checkHelpFile(), std::vector<std::string>{});
 }
 
@@ -64,7 +64,7 @@ TEST(ProductFile, BuildtimeClientFileNamesFollowZorLang) {
     }
     const std::string s = suffix;
     EXPECT_EQ(
-        linesOf(text.file),
+        test_support::splitLines(text.file),
         (std::vector<std::string>{
             "CHK0008R: The B/T resource file 'c:\\corvanta\\zorprb" + s + ".dll' does not exist.",
             "CHK0008R: The B/T help file 'c:\\corvanta\\zorphb" + s + ".hlp' does not exist.",

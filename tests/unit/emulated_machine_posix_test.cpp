@@ -31,15 +31,15 @@ std::string windowsName(std::string path) {
 // machine has a drive_z folder; without a machine only z: exists.
 TEST(EmulatedMachine, DrivesMapToTheirFoldersAndZToTheHostRoot) {
   TestMachine machine;
-  machine.writeFile("drive_c/Prod/Bin/ZorPisrv.exe", "MZ");
-  machine.writeFile("drive_d/x.txt", "d");
+  machine.file("drive_c/Prod/Bin/ZorPisrv.exe", "MZ");
+  machine.file("drive_d/x.txt", "d");
   EXPECT_TRUE(isFile("C:/PROD/BIN/ZORPISRV.EXE"));
   EXPECT_TRUE(isDirectory("c:\\"));
   EXPECT_TRUE(isFile("D:\\X.TXT"));
   EXPECT_FALSE(isDirectory("e:\\"));
   const std::string onHost = windowsName("z:" + machine.host("drive_d/x.txt").string());
   EXPECT_TRUE(isFile(onHost));
-  machine.makeDirectory("drive_z");
+  machine.directory("drive_z");
   {
     ScopedEnvironment reload("ZORIVT_MACHINE", (machine.root().string() + "/").c_str());
     EXPECT_FALSE(isFile(onHost));
@@ -52,9 +52,9 @@ TEST(EmulatedMachine, DrivesMapToTheirFoldersAndZToTheHostRoot) {
 
 TEST(EmulatedMachine, NamesMatchExactlyElseIgnoringCaseFirstInByteOrder) {
   TestMachine machine;
-  machine.writeFile("drive_c/Dir/readme", "exact");
-  machine.writeFile("drive_c/dir/README", "lower dir");
-  machine.writeFile("drive_c/dir/ReadMe", "lower dir, mixed");
+  machine.file("drive_c/Dir/readme", "exact");
+  machine.file("drive_c/dir/README", "lower dir");
+  machine.file("drive_c/dir/ReadMe", "lower dir, mixed");
   auto read = [](const char* path) -> std::string {
     platform::File file;
     char buffer[32] = {0};
@@ -70,14 +70,14 @@ TEST(EmulatedMachine, NamesMatchExactlyElseIgnoringCaseFirstInByteOrder) {
 
 TEST(EmulatedMachine, NewFilesKeepTheirSpellingOrReplaceACaseVariant) {
   TestMachine machine;
-  machine.writeFile("drive_c/Logs/ZORIVT.LOG", "old");
+  machine.file("drive_c/Logs/ZORIVT.LOG", "old");
   platform::File file;
   const auto write = platform::File::Access::Write;
   const auto text = platform::File::Kind::Text;
   ASSERT_TRUE(file.open("c:\\logs\\zorivt.log", write, text));
   file.write("new");
   file.close();
-  EXPECT_EQ(machine.readFile("drive_c/Logs/ZORIVT.LOG"), "new");
+  EXPECT_EQ(machine.read("drive_c/Logs/ZORIVT.LOG"), "new");
   ASSERT_TRUE(file.open("c:\\logs\\New.Txt", write, text));
   file.close();
   EXPECT_TRUE(std::filesystem::exists(machine.host("drive_c/Logs/New.Txt")));
@@ -90,8 +90,8 @@ TEST(EmulatedMachine, NewFilesKeepTheirSpellingOrReplaceACaseVariant) {
 // current drive, and ".." climbs no higher than the root.
 TEST(EmulatedMachine, CurrentDirectoriesFollowTheDrives) {
   TestMachine machine;
-  machine.makeDirectory("drive_c/Work/Sub");
-  machine.makeDirectory("drive_d");
+  machine.directory("drive_c/Work/Sub");
+  machine.directory("drive_d");
   machine.changeDirectory("drive_c/Work/Sub");
   EXPECT_EQ(currentDirectory(), Str("c:\\work\\sub"));
   EXPECT_EQ(currentDirectoryOfDrive("c:"), Str("c:\\work\\sub"));
@@ -107,7 +107,7 @@ TEST(EmulatedMachine, CurrentDirectoriesFollowTheDrives) {
 
 TEST(EmulatedMachine, PosixPathIsPresentedAsAWindowsList) {
   TestMachine machine;
-  machine.makeDirectory("drive_c/bin");
+  machine.directory("drive_c/bin");
   std::string value;
   {
     ScopedEnvironment path("PATH", (machine.host("drive_c/bin").string() + "::/usr/bin").c_str());
@@ -122,7 +122,7 @@ TEST(EmulatedMachine, PosixPathIsPresentedAsAWindowsList) {
 TEST(EmulatedMachine, SearchesListDotsThenNamesInUpperCaseOrder) {
   TestMachine machine;
   for (const char* name : {"b", "B", "a_x", "A", "~z", "[q"}) {
-    machine.writeFile(std::string("drive_c/s/") + name, "");
+    machine.file(std::string("drive_c/s/") + name, "");
   }
   platform::DirectorySearch search;
   std::vector<std::string> names;
@@ -144,9 +144,9 @@ TEST(EmulatedMachine, SearchesListDotsThenNamesInUpperCaseOrder) {
 TEST(EmulatedMachine, OnlyRegularFilesAreReadAndNothingBlocks) {
   using platform::posix::HostOpen;
   TestMachine machine;
-  machine.writeFile("drive_c/empty.txt", "");
-  machine.writeFile("drive_c/text.txt", "x\n");
-  machine.makeDirectory("drive_c/dir");
+  machine.file("drive_c/empty.txt", "");
+  machine.file("drive_c/text.txt", "x\n");
+  machine.directory("drive_c/dir");
   ASSERT_EQ(::mkfifo(machine.host("drive_c/fifo").c_str(), 0600), 0);
   ASSERT_EQ(::mkfifo(machine.host("faults").c_str(), 0600), 0);
   ASSERT_EQ(::mkfifo(machine.host("registry.reg").c_str(), 0600), 0);

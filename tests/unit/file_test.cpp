@@ -19,7 +19,7 @@ TEST(FileBufferedReads, AgreeWithUnbufferedReadsAndMoves) {
   for (int i = 0; i < 5000; ++i) {
     content += random() % 9 == 0 ? '\n' : static_cast<char>('a' + random() % 26);
   }
-  machine.writeFile("drive_c/data.bin", content);
+  machine.file("drive_c/data.bin", content);
 
   for (std::size_t bufferSize : {1u, 7u, 64u, 1000u, 100000u}) {
     platform::File plain, buffered;

@@ -24,8 +24,8 @@ class LibraryLoaderTest : public ProbeTest {
  protected:
   LibraryLoaderTest() {
     openLog(ThresholdUpdate);
-    machine.writeFile("drive_c/WINNT/system32/zortest.dll", "MZ image");
-    machine.writeFile("drive_c/WINNT/zorbad.dll", "not an image");
+    machine.file("drive_c/WINNT/system32/zortest.dll", "MZ image");
+    machine.file("drive_c/WINNT/zorbad.dll", "not an image");
   }
 
   /// Runs loadLibraries and returns what it wrote to standard output.
@@ -95,11 +95,11 @@ TEST_F(LibraryLoaderTest, LoadsInOrderAndReportsWhatFails) {
 }
 
 TEST_F(LibraryLoaderTest, SearchesSystemWindowsCurrentThenPathDirectories) {
-  machine.writeFile("drive_c/WINNT/system32/zordup.dll", "MZ");
-  machine.writeFile("drive_c/zordup.dll", "not an image");
-  machine.writeFile("drive_c/zorcwd.dll", "not an image");
-  machine.writeFile("drive_c/tools/zorcwd.dll", "MZ");
-  machine.writeFile("drive_c/tools/zorpath.dll", "MZ");
+  machine.file("drive_c/WINNT/system32/zordup.dll", "MZ");
+  machine.file("drive_c/zordup.dll", "not an image");
+  machine.file("drive_c/zorcwd.dll", "not an image");
+  machine.file("drive_c/tools/zorcwd.dll", "MZ");
+  machine.file("drive_c/tools/zorpath.dll", "MZ");
   ScopedEnvironment path("PATH", "c:\\nowhere; c:\\tools");
 
   platform::ModuleHandle dup = platform::loadLibrary("ZORDUP");

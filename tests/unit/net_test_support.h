@@ -19,6 +19,9 @@
 #include <vector>
 
 #include "driver/report_log.h"
+#include "host_network.h"
+#include "net/etc_directory.h"
+#include "net/socket_library.h"
 #include "test_machine.h"
 
 namespace net_test {
@@ -29,22 +32,12 @@ inline const std::string EtcPath = "c:\\winnt\\system32\\drivers\\etc";
 inline const std::string Version =
     "CHK0301I: WinSocket version: Zorivt Winsock 1.1 emulation over BSD sockets.";
 
-/// Whether this process may open raw ICMP sockets (root, or CAP_NET_RAW).
-inline bool rawSocketsAllowed() {
-  int s = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, 1);
-  if (s >= 0) ::close(s);
-  return s >= 0;
-}
+using test_support::hostName;
+using test_support::rawSocketsAllowed;
 
 #define REQUIRE_RAW_SOCKETS()                                                            \
   if (!net_test::rawSocketsAllowed()) GTEST_SKIP() << "ping needs raw sockets (root or " \
                                                       "CAP_NET_RAW)"
-
-inline std::string hostName() {
-  char name[256] = {0};
-  ::gethostname(name, sizeof name - 1);
-  return name;
-}
 
 /// A run of its own for each test (no socket session, the TCP/IP directory
 /// not yet tested), on a machine of its own, with a log on memory.
@@ -59,11 +52,11 @@ class ProbeTest : public testing::Test {
     text = ReportLog::Text();
     log.emplace(text, threshold);
   }
-  std::vector<std::string> logLines() const { return linesOf(text.file); }
+  std::vector<std::string> logLines() const { return test_support::splitLines(text.file); }
   void etcFile(const std::string& name, const std::string& content) const {
-    machine.writeFile(EtcDirectory + name, content);
+    machine.file(EtcDirectory + name, content);
   }
-  void faults(const std::string& lines) const { machine.writeFile("faults", lines); }
+  void faults(const std::string& lines) const { machine.file("faults", lines); }
 
   TestMachine machine;
   ReportLog::Text text;

@@ -41,7 +41,7 @@ Str lowered(const std::string& text) {
 // climb.
 TEST(PathFiles, TestFilesIgnoringCaseAndResolveRelativePaths) {
   TestMachine machine;
-  machine.writeFile("drive_c/Prod/Bin/ZorPisrv.exe", "MZ");
+  machine.file("drive_c/Prod/Bin/ZorPisrv.exe", "MZ");
   const std::string bin = machine.windowsPath("drive_c/Prod/Bin");
   const std::string exe = bin + "\\zorpisrv.exe";
   EXPECT_TRUE(isFile(exe));
@@ -74,9 +74,9 @@ TEST(PathFiles, TestFilesIgnoringCaseAndResolveRelativePaths) {
 
 TEST(PathFiles, FindsTheFirstDirectoryOfAListHoldingTheFile) {
   TestMachine machine;
-  machine.writeFile("drive_c/b/prog.exe", "");
-  machine.writeFile("drive_c/c/prog.exe", "");
-  machine.makeDirectory("drive_c/a/prog.exe");  // a directory does not count
+  machine.file("drive_c/b/prog.exe", "");
+  machine.file("drive_c/c/prog.exe", "");
+  machine.directory("drive_c/a/prog.exe");  // a directory does not count
   const std::string a = machine.windowsPath("drive_c/a");
   const std::string b = machine.windowsPath("drive_c/b");
   const std::string c = machine.windowsPath("drive_c/c");

@@ -7,7 +7,7 @@
 
 TEST(ProductFile, ResourceLibraryFoundByTheLibrarySearchIsPresent) {
   TestMachine machine;
-  machine.writeFile("drive_c/WINNT/system32/zorgoenu.dll", "MZ");
+  machine.file("drive_c/WINNT/system32/zorgoenu.dll", "MZ");
   ReportLog::Text text;
   ReportLog log(text, ThresholdUpdate);
   checkProductFile(log, "c:\\corvanta", "", "zorgo", "enu", ".dll", "VRK/9 resource");

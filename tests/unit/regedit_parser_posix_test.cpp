@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <string>
 #include <vector>
 
@@ -109,7 +108,7 @@ TEST(RegeditParser, Regedit4AndUtf16FilesGiveEightBitText) {
   EXPECT_EQ(dataAt(old, "K", "Servers"), std::string("ZORDB\0ZORSRV\0\0", 14));
 
   TestMachine machine;
-  machine.writeFile(
+  machine.file(
       "registry.reg",
       utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n"
                 u"\"Owner\"=\"Ren\u00e9 \u20ac x\U0001F600y\"\r\n"
@@ -199,31 +198,9 @@ TEST(RegeditParser, FileWithoutValidFirstLineOrUnreadableIsAnEmptyRegistry) {
   EXPECT_EQ(dataAt(parseRegeditExport("\xEF\xBB\xBFREGEDIT4  " + body), "K", "v"), sz("1"));
 
   TestMachine machine;
-  machine.makeDirectory("directory.reg");
+  machine.directory("directory.reg");
   for (const char* name : {"missing.reg", "directory.reg"}) {
     RegistryTree tree = platform::posix::loadRegeditFile(machine.host(name).string());
     EXPECT_EQ(keyAt(tree, "K"), RegistryTree::NoKey) << name;
   }
-}
-
-TEST(RegeditParser, LargeFileLoadsInLinearTime) {
-  const int count = 50000;
-  std::string file = "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Many]\r\n";
-  for (int i = 0; i < count; ++i) file += "\"Value" + std::to_string(i) + "\"=dword:1\r\n";
-  for (int i = 0; i < count; ++i) file += "[HKLM\\Keys\\Key" + std::to_string(i) + "]\r\n";
-  file += "[HKLM\\Many]\r\n";
-  for (int i = 0; i < count; i += 2) file += "\"Value" + std::to_string(i) + "\"=-\r\n";
-
-  auto start = std::chrono::steady_clock::now();
-  RegistryTree tree = parseRegeditExport(file);
-  std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-
-  EXPECT_EQ(tree.values(keyAt(tree, "Many")).size(), static_cast<std::size_t>(count / 2));
-  EXPECT_NE(keyAt(tree, "Keys\\Key49999"), RegistryTree::NoKey);
-#ifdef NDEBUG
-  const double limit = 2.0;  // a scan per value takes several seconds
-#else
-  const double limit = 20.0;  // unoptimised and sanitised builds run many times slower
-#endif
-  EXPECT_LT(elapsed.count(), limit);
 }

@@ -47,7 +47,7 @@ RegistryHandle openKey(RegistryHandle parent, const char* path) {
 
 TEST(Registry, OpensPathsQueriesAndEnumeratesValuesAsTheWin32CallsDo) {
   TestMachine machine;
-  machine.writeFile("registry.reg", CorvantaRegistry);
+  machine.file("registry.reg", CorvantaRegistry);
   RegistryHandle product = openKey(LocalMachineKey, "software\\OSTRAL\\corvanta");
   RegistryHandle key = openKey(product, "2.3");
   ASSERT_NE(key, 0u);
@@ -95,7 +95,7 @@ TEST(Registry, OpensPathsQueriesAndEnumeratesValuesAsTheWin32CallsDo) {
 // is empty.
 TEST(Registry, HandlesStayValidUntilClosed) {
   TestMachine machine;
-  machine.writeFile("registry.reg", "REGEDIT4\n[HKLM\\K]\n\"v\"=\"value\"\n");
+  machine.file("registry.reg", "REGEDIT4\n[HKLM\\K]\n\"v\"=\"value\"\n");
   RegistryHandle key = openKey(LocalMachineKey, "k");
   RegistryHandle again = openKey(key, "");
   EXPECT_NE(again, key);
@@ -137,7 +137,7 @@ TEST(MachineVersion, ComesFromTheNtKeyElseTheWindowsKeyElseDefaults) {
   };
   for (const auto& expected : cases) {
     TestMachine machine;
-    machine.writeFile("registry.reg", "REGEDIT4\n" + expected.keys);
+    machine.file("registry.reg", "REGEDIT4\n" + expected.keys);
     VersionInfo info;
     ASSERT_TRUE(windowsVersion(info));
     EXPECT_EQ(info.platformId, expected.platformId) << expected.keys;

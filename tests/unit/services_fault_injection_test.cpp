@@ -46,7 +46,7 @@ TEST(ServicesUpdateFaults, EveryFailingFileOperationLeavesTheServicesFileIntact)
   TestMachine machine;
   int survived = 0;
   for (int n = 1; n < 1000; ++n) {
-    machine.writeFile("drive_c/etc/services", Original);
+    machine.file("drive_c/etc/services", Original);
     platform::faultinjection::failFileOperation(n);
     ReportLog::Text text;
     std::int32_t status;
@@ -57,7 +57,7 @@ TEST(ServicesUpdateFaults, EveryFailingFileOperationLeavesTheServicesFileIntact)
     const int counted = platform::faultinjection::fileOperationsCounted();
     platform::faultinjection::failFileOperation(0);
     const std::string& messages = text.file;
-    const std::string services = machine.readFile("drive_c/etc/services");
+    const std::string services = machine.read("drive_c/etc/services");
     for (const auto& entry : std::filesystem::directory_iterator(machine.host("drive_c/etc"))) {
       EXPECT_EQ(entry.path().filename(), "services") << "operation " << n << " left a file behind";
     }

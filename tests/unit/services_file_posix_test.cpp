@@ -58,7 +58,7 @@ class ServicesUpdate : public net_test::ProbeTest {
 TEST_F(ServicesUpdate, Version210AppendsBothEntriesWithAddedComments) {
   etcFile("services", "echo 7/tcp\n\n#QuorLinkStart 1/tcp\n");
   EXPECT_EQ(update(210), 0);
-  EXPECT_EQ(masked(machine.readFile(Services)),
+  EXPECT_EQ(masked(machine.read(Services)),
             "echo 7/tcp\n\n#QuorLinkStart 1/tcp\n"
             "# added by CV/CC on <time>\n" +
                 StartEntry +
@@ -78,7 +78,7 @@ TEST_F(ServicesUpdate, ALineOfTheServiceBecomesAChangedCommentAndOtherBytesStay)
   etcFile("services", longLine + "QuorLinkStart 5010/udp\r\n # QuorLinkStart 1/tcp\r\n" +
                           "QuorLinkAttach 5011/tcp\r\n");
   EXPECT_EQ(update(210), 0);
-  EXPECT_EQ(masked(machine.readFile(Services)),
+  EXPECT_EQ(masked(machine.read(Services)),
             longLine + "# changed by CV/CC on <time>\r\n# QuorLinkStart 5010/udp\r\n" + StartEntry +
                 "\r\n # QuorLinkStart 1/tcp\r\nQuorLinkAttach 5011/tcp\r\n");
   EXPECT_EQ(logLines(), (Lines{net_test::Version, "CHK0306R: TCP port QuorLinkStart not found.",
@@ -90,14 +90,14 @@ TEST_F(ServicesUpdate, ALineOfTheServiceBecomesAChangedCommentAndOtherBytesStay)
 // the old fixed name, and the first name this process would choose.
 TEST_F(ServicesUpdate, PlantedFilesBesideTheServicesFileAreLeftAlone) {
   etcFile("services", "echo 7/tcp\n");
-  machine.writeFile("victim", "precious\n");
+  machine.file("victim", "precious\n");
   std::filesystem::create_symlink(machine.host("victim"), machine.host(Services + ".tmp"));
   std::filesystem::create_symlink(machine.host("victim"),
                                   machine.host(net_test::EtcDirectory + TempName));
   EXPECT_EQ(update(210), 0);
-  EXPECT_EQ(machine.readFile("victim"), "precious\n");
+  EXPECT_EQ(machine.read("victim"), "precious\n");
   EXPECT_TRUE(std::filesystem::is_symlink(machine.host(net_test::EtcDirectory + TempName)));
-  EXPECT_NE(machine.readFile(Services).find(AttachEntry), std::string::npos);
+  EXPECT_NE(machine.read(Services).find(AttachEntry), std::string::npos);
   EXPECT_EQ(addServiceEntry(*log, "c:\\missing\\services", "QuorLinkStart", 5010), 1);
   EXPECT_EQ(logLines().back(), "CHK0006R: Cannot open file 'c:\\missing\\services' for reading.");
 }
@@ -105,7 +105,7 @@ TEST_F(ServicesUpdate, PlantedFilesBesideTheServicesFileAreLeftAlone) {
 // The replacement is written on a file system that fills up: the old file
 // stays, and no partial replacement is left behind.
 TEST_F(ServicesUpdate, AFailedWriteIsCaughtBeforeTheReplacement) {
-  machine.makeDirectory(net_test::EtcDirectory);
+  machine.directory(net_test::EtcDirectory);
   const std::string directory = machine.host(net_test::EtcDirectory).string();
   if (::mount("tmpfs", directory.c_str(), "tmpfs", 0, "size=8k") != 0) {
     GTEST_SKIP() << "cannot mount a small file system: " << std::strerror(errno);
@@ -113,7 +113,7 @@ TEST_F(ServicesUpdate, AFailedWriteIsCaughtBeforeTheReplacement) {
   const std::string content = "QuorLinkAttach 5011/tcp\n" + std::string(5000, '#') + "\n";
   etcFile("services", content);
   const std::int32_t status = update(219);
-  const std::string after = machine.readFile(Services);
+  const std::string after = machine.read(Services);
   const bool leftOver = tempFileExists();
   ::umount2(directory.c_str(), MNT_DETACH);
   EXPECT_EQ(status, 1);
@@ -135,7 +135,7 @@ TEST_F(ServicesUpdate, AFailedReplacementKeepsTheOldFile) {
   const std::int32_t status = update(210);
   ::umount2(host.c_str(), MNT_DETACH);
   EXPECT_EQ(status, 1);
-  EXPECT_EQ(machine.readFile(Services), content);
+  EXPECT_EQ(machine.read(Services), content);
   EXPECT_EQ(logLines(), (Lines{net_test::Version, "CHK0306R: TCP port QuorLinkStart not found.",
                                "CHK0010R: Cannot move " + TempPath + " to " + Path + ".",
                                "CHK0308I: TCP port QuorLinkAttach found at number 5011."}));

@@ -86,7 +86,7 @@ std::vector<std::string> strayFiles(const TestMachine& machine) {
 /// every entry once, with its comment line, and nothing else.
 void runConcurrentPairs(const std::string& original, int pairs) {
   TestMachine machine;
-  machine.writeFile(Services, original);
+  machine.file(Services, original);
   const std::string comment = "# added by CV/CC on Mon Dec  7 00:00:00 2026\n";
   std::size_t expectedSize = original.size();
   for (int pair = 0; pair < pairs; ++pair) {
@@ -105,7 +105,7 @@ void runConcurrentPairs(const std::string& original, int pairs) {
     EXPECT_EQ(waitFor(children[0]), 0) << "pair " << pair;
     EXPECT_EQ(waitFor(children[1]), 0) << "pair " << pair;
   }
-  const std::string services = machine.readFile(Services);
+  const std::string services = machine.read(Services);
   EXPECT_EQ(services.size(), expectedSize);
   EXPECT_EQ(services.compare(0, original.size(), original), 0) << "the old lines changed";
   for (int pair = 0; pair < pairs; ++pair) {
@@ -133,7 +133,7 @@ TEST(ServicesUpdateSafety, ConcurrentUpdatesOfALargeFileEachReadTheOthersResult)
 TEST(ServicesUpdateSafety, ModeOwnerAndSymbolicLinkSurviveAnUpdate) {
   TestMachine machine;
   for (mode_t mode : {0640, 0444}) {
-    machine.writeFile(Services, "echo 7/tcp\n");
+    machine.file(Services, "echo 7/tcp\n");
     const std::string host = machine.host(Services).string();
     ASSERT_EQ(::chmod(host.c_str(), mode), 0);
     const bool owned = ::chown(host.c_str(), 1234, 4321) == 0;
@@ -148,13 +148,13 @@ TEST(ServicesUpdateSafety, ModeOwnerAndSymbolicLinkSurviveAnUpdate) {
     }
   }
 
-  machine.writeFile("drive_c/real/services", "echo 7/tcp\n");
+  machine.file("drive_c/real/services", "echo 7/tcp\n");
   std::filesystem::remove(machine.host(Services));
   std::filesystem::create_symlink("../real/services", machine.host(Services));
   ReportLog log(nullptr, ThresholdErrors);
   ASSERT_EQ(addServiceEntry(log, ServicesPath, "QuorLinkStart", 5010), 0);
   EXPECT_TRUE(std::filesystem::is_symlink(machine.host(Services)));
-  EXPECT_EQ(occurrences(machine.readFile("drive_c/real/services"), entryOf("QuorLinkStart", 5010)),
+  EXPECT_EQ(occurrences(machine.read("drive_c/real/services"), entryOf("QuorLinkStart", 5010)),
             1u);
   EXPECT_EQ(strayFiles(machine), std::vector<std::string>{});
   EXPECT_EQ(std::filesystem::directory_iterator(machine.host("drive_c/real"))->path().filename(),
@@ -170,7 +170,7 @@ TEST(ServicesUpdateSafety, AnInterruptAtAnyStepLeavesTheFileAsItWas) {
   const std::string original = "echo 7/tcp\r\nQuorLinkStart 5010/udp\r\nlast";
   int interrupted = 0;
   for (int n = 1; n < 1000; ++n) {
-    machine.writeFile(Services, original);
+    machine.file(Services, original);
     const pid_t child = startUpdate(nullptr, [n](ReportLog& log) {
       platform::faultinjection::interruptFileOperation(n);
       return addServiceEntry(log, ServicesPath, "QuorLinkStart", 5010);
@@ -178,13 +178,13 @@ TEST(ServicesUpdateSafety, AnInterruptAtAnyStepLeavesTheFileAsItWas) {
     const int ended = waitFor(child);
     EXPECT_EQ(strayFiles(machine), std::vector<std::string>{}) << "interrupt " << n;
     if (ended == 0) {
-      EXPECT_NE(machine.readFile(Services).find("QuorLinkStart    5010/tcp"), std::string::npos);
+      EXPECT_NE(machine.read(Services).find("QuorLinkStart    5010/tcp"), std::string::npos);
       EXPECT_GE(interrupted, 5) << "too few steps were interrupted";
       return;
     }
     ++interrupted;
     EXPECT_EQ(ended, 128 + SIGINT) << "interrupt " << n;
-    EXPECT_EQ(machine.readFile(Services), original) << "interrupt " << n;
+    EXPECT_EQ(machine.read(Services), original) << "interrupt " << n;
   }
   FAIL() << "the update never completed";
 }
@@ -193,7 +193,7 @@ TEST(ServicesUpdateSafety, AnInterruptAtAnyStepLeavesTheFileAsItWas) {
 // termination request, leaving nothing behind.
 TEST(ServicesUpdateSafety, AWaitForTheLockEndsOnAHangUp) {
   TestMachine machine;
-  machine.writeFile(Services, "echo 7/tcp\n");
+  machine.file(Services, "echo 7/tcp\n");
   for (int signal : {SIGHUP, SIGTERM}) {
     const int held = ::open(machine.host(Services).c_str(), O_RDONLY);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
@@ -204,7 +204,7 @@ TEST(ServicesUpdateSafety, AWaitForTheLockEndsOnAHangUp) {
     ::kill(child, signal);
     EXPECT_EQ(waitFor(child), 128 + signal);
     ::close(held);
-    EXPECT_EQ(machine.readFile(Services), "echo 7/tcp\n");
+    EXPECT_EQ(machine.read(Services), "echo 7/tcp\n");
     EXPECT_EQ(strayFiles(machine), std::vector<std::string>{});
   }
 }

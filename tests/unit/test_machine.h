@@ -10,20 +10,17 @@
 #include <string>
 #include <vector>
 
-class TestMachine {
+#include "machine_directory.h"
+
+using test_support::ScopedEnvironment;
+
+class TestMachine : public test_support::MachineDirectory {
  public:
   TestMachine();
   ~TestMachine();
   TestMachine(const TestMachine&) = delete;
   TestMachine& operator=(const TestMachine&) = delete;
 
-  const std::filesystem::path& root() const { return root_; }
-  /// Host path of a path relative to the machine directory ("drive_c/x").
-  std::filesystem::path host(const std::string& relative) const { return root_ / relative; }
-
-  void makeDirectory(const std::string& relative) const;
-  void writeFile(const std::string& relative, const std::string& content) const;
-  std::string readFile(const std::string& relative) const;
   /// The file's text with its line ends as line feeds: the Windows C
   /// runtime ends the lines of a file written in text mode with CR LF.
   std::string readText(const std::string& relative) const;
@@ -37,26 +34,6 @@ class TestMachine {
   void changeDirectory(const std::string& relative) const;
 
  private:
-  std::filesystem::path root_;
   std::filesystem::path savedDirectory_;
-  std::string savedMachine_;
-  bool hadMachine_ = false;
-};
-
-/// The lines of `text`, without their line feeds.
-std::vector<std::string> linesOf(const std::string& text);
-
-/// Sets or (with a null value) removes an environment variable.
-void setTestEnvironment(const char* name, const char* value);
-
-/// Sets an environment variable for the life of the object.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const char* name, const char* value);
-  ~ScopedEnvironment();
-
- private:
-  std::string name_;
-  std::string saved_;
-  bool had_;
+  ScopedEnvironment machine_;
 };

@@ -61,7 +61,7 @@ TEST(SpellingCheck, SuggestsWhatThePlainDistanceChooses) {
     for (const std::string& key : keys) checkVariableName(log, key);
   }
   std::vector<std::string> debugLines;
-  for (const std::string& line : linesOf(text.file)) {
+  for (const std::string& line : test_support::splitLines(text.file)) {
     if (line.rfind("CHK--DBG: wld(", 0) == 0) debugLines.push_back(line);
   }
   EXPECT_EQ(debugLines, expected);

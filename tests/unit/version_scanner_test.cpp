@@ -19,7 +19,7 @@ class VersionScannerTest : public testing::Test {
   /// searchMarker on a file holding `bytes`.
   std::string search(const std::string& bytes, const std::string& marker,
                      const std::string& path = "m.bin") {
-    machine_.writeFile("drive_c/m.bin", bytes);
+    machine_.file("drive_c/m.bin", bytes);
     ReportLog::Text text;
     ReportLog log(text, ThresholdDebug);
     return searchMarker(log, path, marker).str();
@@ -139,17 +139,17 @@ TEST_F(VersionScannerTest, BlockReadingAgreesWithTheChunkByChunkSearch) {
 // next file.
 TEST_F(VersionScannerTest, TheMarkerTriedFirstWinsAndLeadsInTheNextFile) {
   const std::string late(VersionScanBlockSize + 77, '\0');
-  machine_.writeFile("drive_c/a1.bin", "DRVBLD.build-one\0" + late + "@(#)Corvanta one\0");
-  machine_.writeFile("drive_c/a2.bin", late + "DRVBLDxbuild-two\0");
-  machine_.writeFile("drive_c/a3.bin", "@(#)Corvanta three\0" + late + "DRVBLD:build-three\0");
-  machine_.writeFile("drive_c/a4.bin", "no marker");
+  machine_.file("drive_c/a1.bin", "DRVBLD.build-one\0" + late + "@(#)Corvanta one\0");
+  machine_.file("drive_c/a2.bin", late + "DRVBLDxbuild-two\0");
+  machine_.file("drive_c/a3.bin", "@(#)Corvanta three\0" + late + "DRVBLD:build-three\0");
+  machine_.file("drive_c/a4.bin", "no marker");
   ReportLog::Text text;
   {
     ReportLog log(text, ThresholdDebug);
     EXPECT_EQ(scanVersionStrings(log, Str(), "a?.bin"), 4);
   }
   std::vector<std::string> found;
-  for (const std::string& line : linesOf(text.file)) {
+  for (const std::string& line : test_support::splitLines(text.file)) {
     if (line.rfind("CHK0068I", 0) == 0 || line.rfind("CHK0069I", 0) == 0) found.push_back(line);
   }
   EXPECT_EQ(found, (std::vector<std::string>{"CHK0068I: -> Corvanta one",
@@ -161,9 +161,9 @@ TEST_F(VersionScannerTest, TheMarkerTriedFirstWinsAndLeadsInTheNextFile) {
 TEST_F(VersionScannerTest, WalksMasksInOrderEachOverTheDefaultDirectories) {
   for (const char* name :
        {"a/zor1.exe", "a/zor1.dll", "a/other.exe", "b/zor2.exe", "b/zor2", "b/zor3.x.y"}) {
-    machine_.writeFile(std::string("drive_c/") + name, "");
+    machine_.file(std::string("drive_c/") + name, "");
   }
-  machine_.makeDirectory("drive_c/a/zordir.exe");
+  machine_.directory("drive_c/a/zordir.exe");
   EXPECT_EQ(walk("a; ;missing;b", "zor*.exe;zor*.dll"),
             (std::vector<std::string>{"a\\zor1.exe", "b\\zor2.exe", "a\\zor1.dll"}));
   // Once per matching mask; a mask ending in "." takes names without an
