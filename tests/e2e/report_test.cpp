@@ -342,6 +342,10 @@ TEST_F(Report, ExplainPrintsTheReferenceEntry) {
   EXPECT_EQ(unknown.err, "zorivt-report: CHK9999X is not a message code of zorivt\n");
 }
 
+// Every example command of the README and the manual pages, run on a copy of
+// the demo machine. One case on purpose, over 80 lines: it reads the documents
+// once and walks their examples in the order they stand, so that a failure
+// names the document and the example.
 TEST_F(Report, EveryExampleOfTheReadmeAndTheManualPagesRunsOnTheDemoMachine) {
   SKIP_WITHOUT_REPORT();
   const std::vector<std::string> shell = environment(
