@@ -90,7 +90,8 @@ std::string executableLikeBytes(std::size_t size, std::mt19937_64& random) {
 }
 
 void layOutMachine(std::size_t fileMiB) {
-  const test_support::MachineDirectory machine(test_support::createTemporaryFolder("zorivt-bench-"));
+  const test_support::MachineDirectory machine(
+      test_support::createTemporaryFolder("zorivt-bench-"));
   machineRoot = machine.root();
   test_support::setEnvironment("ZORIVT_MACHINE", machineRoot.string().c_str());
 

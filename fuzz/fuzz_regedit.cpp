@@ -7,8 +7,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using platform::posix::RegistryTree;
-  RegistryTree tree =
-      platform::posix::parseRegeditExport(std::string_view(reinterpret_cast<const char*>(data), size));
+  RegistryTree tree = platform::posix::parseRegeditExport(
+      std::string_view(reinterpret_cast<const char*>(data), size));
   // Walk what was built, as the registry calls would.
   RegistryTree::KeyId key = tree.subKey(RegistryTree::Root, "SOFTWARE");
   if (key != RegistryTree::NoKey) {

@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string services = "drive_c/WINNT/system32/drivers/etc/services";
   fuzz::writeMachineFile(services, data, size);
   ReportLog log(nullptr, 0xFFFFFFFFu);
-  if (addServiceEntry(log, "c:\\winnt\\system32\\drivers\\etc\\services", "QuorLinkStart", 5010) != 0) {
+  if (addServiceEntry(log, "c:\\winnt\\system32\\drivers\\etc\\services", "QuorLinkStart", 5010) !=
+      0) {
     __builtin_trap();  // an existing, writable file must be updated
   }
   const std::string input(reinterpret_cast<const char*>(data), size);

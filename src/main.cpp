@@ -1,3 +1,5 @@
 #include "driver/main_flow.h"
 
-int main(int argc, char** argv) { return runMainGuarded(argc, argv); }
+int main(int argc, char** argv) {
+  return runMainGuarded(argc, argv);
+}

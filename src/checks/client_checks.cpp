@@ -53,9 +53,8 @@ void checkProductFile(ReportLog& log, const Str& baseDirectory, const Str& searc
   }
   if (isFile(filePath)) return;
 
-  Str directories = searchVariable.empty()
-                        ? Str()
-                        : lookupVariable(searchVariable, LookupMode::EnvironmentOnly);
+  Str directories =
+      searchVariable.empty() ? Str() : lookupVariable(searchVariable, LookupMode::EnvironmentOnly);
   if (directories.empty()) {
     report(log, msg::CHK0008R, label, filePath);
     return;
@@ -75,7 +74,9 @@ std::int32_t checkBundleClient(ReportLog& log, CheckOptions& options) {
   return checkBundleServerSpec(log, options);
 }
 
-std::int32_t checkShutdownGui(ReportLog&, CheckOptions&) { return 0; }
+std::int32_t checkShutdownGui(ReportLog&, CheckOptions&) {
+  return 0;
+}
 
 std::int32_t checkRuntimeServerSpec(ReportLog& log, CheckOptions& options) {
   Str value = lookupVariable("ZOR_RUNTIME_SERVER", LookupMode::All);

@@ -23,7 +23,9 @@ void checkDirectoryVariable(ReportLog& log, const char* name) {
   }
 }
 
-bool hasDriveForm(const Str& path) { return path.at(2) == ':' && path.at(3) == '\\'; }
+bool hasDriveForm(const Str& path) {
+  return path.at(2) == ':' && path.at(3) == '\\';
+}
 
 void checkDatabasePathForm(ReportLog& log, const Str& path) {
   if (path.length() > LongestDatabasePath) {
@@ -58,7 +60,8 @@ std::int32_t checkDatabaseServer(ReportLog& log, CheckOptions&) {
 
   RegistryKeyHandle registry;
   Str logFile;
-  if (registry->openPath(ObjectStoreRegistryKey)) logFile = registry->queryString("Server", "Log File");
+  if (registry->openPath(ObjectStoreRegistryKey))
+    logFile = registry->queryString("Server", "Log File");
   if (logFile.empty()) {
     report(log, msg::CHK0080A, "Registry", "OSServer Log File");
     return 0;

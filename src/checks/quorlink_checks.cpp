@@ -10,10 +10,14 @@ namespace {
 
 constexpr const char* PlatformName = "Windows NT";
 
-Str lookup(const char* name) { return lookupVariable(name, LookupMode::All); }
+Str lookup(const char* name) {
+  return lookupVariable(name, LookupMode::All);
+}
 
 /// "YES" only for a value of exactly YES; otherwise "NO".
-const char* exactYes(const Str& value) { return value == Str("YES") ? "YES" : "NO"; }
+const char* exactYes(const Str& value) {
+  return value == Str("YES") ? "YES" : "NO";
+}
 
 }  // namespace
 
@@ -33,7 +37,8 @@ std::int32_t checkQuorLinkServer(ReportLog& log, CheckOptions& options) {
   report(log, msg::CHK0013I, "ZOR_VERSION_CHECK", exactYes(lookup("ZOR_VERSION_CHECK")));
 
   Str multihome = lookup("ZOR_TP_MULTIHOME_PROTOCOL");
-  if (!multihome.empty()) report(log, msg::CHK0013I, "ZOR_TP_MULTIHOME_PROTOCOL", exactYes(multihome));
+  if (!multihome.empty())
+    report(log, msg::CHK0013I, "ZOR_TP_MULTIHOME_PROTOCOL", exactYes(multihome));
 
   return checkQuorLinkProtocols(log, options);
 }

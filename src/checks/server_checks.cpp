@@ -12,9 +12,13 @@ namespace {
 constexpr std::uint32_t ShortestNotificationInterval = 60;
 constexpr std::uint32_t ShortestRecheckInterval = 600;
 
-std::uint32_t asUnsigned(std::int32_t value) { return static_cast<std::uint32_t>(value); }
+std::uint32_t asUnsigned(std::int32_t value) {
+  return static_cast<std::uint32_t>(value);
+}
 
-Str lookup(const char* name) { return lookupVariable(name, LookupMode::All); }
+Str lookup(const char* name) {
+  return lookupVariable(name, LookupMode::All);
+}
 
 void checkSegmentSize(ReportLog& log) {
   const char* name = "ZOR_SEGMENT_SIZE";
@@ -50,7 +54,8 @@ std::int32_t checkRuntimeServer(ReportLog& log, CheckOptions& options) {
   checkItemLimit(log, "ZOR_MAXACT_ITEMS");
   Str recover = lookup("ZOR_RECOVER_CLIENTS");
   if (!recover.empty()) {
-    report(log, msg::CHK0013I, "ZOR_RECOVER_CLIENTS", recover.lowered() == Str("no") ? "NO" : "YES");
+    report(log, msg::CHK0013I, "ZOR_RECOVER_CLIENTS",
+           recover.lowered() == Str("no") ? "NO" : "YES");
   }
   return 0;
 }

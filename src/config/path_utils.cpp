@@ -21,7 +21,9 @@ std::size_t nameStart(const Str& path) {
   return path.find(':') == 2 ? 3 : 1;
 }
 
-std::size_t lastDot(const Str& text) { return text.findLast('.'); }
+std::size_t lastDot(const Str& text) {
+  return text.findLast('.');
+}
 
 Str fileNamePart(const Str& path) {
   std::size_t start = nameStart(path);
@@ -64,7 +66,9 @@ Str joinPathList(const Str& first, const Str& second) {
   return Str::joinWith(first, second, ';').toLower();
 }
 
-Str currentDirectory() { return Str(platform::currentDirectory()).toLower(); }
+Str currentDirectory() {
+  return Str(platform::currentDirectory()).toLower();
+}
 
 Str currentDirectoryOfDrive(const Str& drive) {
   Str current = currentDirectory();

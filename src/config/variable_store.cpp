@@ -47,7 +47,8 @@ Str environmentValue(const Str& name) {
 void loadProductDefaults() {
   if (theStore) return;
   theStore = std::make_unique<VariableStore>();
-  for (const VariableDefault& entry : ProductDefaults) insertVariable(entry.name, entry.value, false);
+  for (const VariableDefault& entry : ProductDefaults)
+    insertVariable(entry.name, entry.value, false);
 }
 
 void insertVariable(const Str& name, Str value, bool fromProfile) {
@@ -94,4 +95,6 @@ bool lookupNumber(const Str& name, std::int32_t& number) {
   return number != 0 || allZeros;
 }
 
-void releaseVariableStore() { theStore.reset(); }
+void releaseVariableStore() {
+  theStore.reset();
+}

@@ -7,13 +7,13 @@
 #include "driver/str.h"
 
 struct CheckOptions {
-  Str productPath;                       // set by installation discovery
-  Str dllDirectory;                      // set by installation discovery (= productPath)
+  Str productPath;                        // set by installation discovery
+  Str dllDirectory;                       // set by installation discovery (= productPath)
   Str profileName = Str("zorpzcfg.prf");  // -f; then the absolute path of the profile used
-  std::uint32_t protocols = 0;           // configured QuorLink protocols (ProtocolLoc, ...)
-  Str givenEtcDirectory;                 // -u argument: TCP/IP directory to update
-  std::int32_t version = 230;            // -2: major * 100 + minor * 10
-  bool testAvailability = false;         // -t
+  std::uint32_t protocols = 0;            // configured QuorLink protocols (ProtocolLoc, ...)
+  Str givenEtcDirectory;                  // -u argument: TCP/IP directory to update
+  std::int32_t version = 230;             // -2: major * 100 + minor * 10
+  bool testAvailability = false;          // -t
 };
 
 /// Bits of CheckOptions::protocols.

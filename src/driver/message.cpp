@@ -5,7 +5,9 @@
 
 namespace {
 
-bool isControl(unsigned char c) { return (c < 0x20 && c != '\t') || c == 0x7f; }
+bool isControl(unsigned char c) {
+  return (c < 0x20 && c != '\t') || c == 0x7f;
+}
 
 }  // namespace
 

@@ -48,9 +48,15 @@ class Message {
 Message bind(const Message& message, ReportLog& log);
 
 namespace detail {
-inline Message applyArg(const Message& m, const Str& v) { return m.arg(v); }
-inline Message applyArg(const Message& m, const char* v) { return m.arg(Str(v)); }
-inline Message applyArg(const Message& m, const std::string& v) { return m.arg(Str(v)); }
+inline Message applyArg(const Message& m, const Str& v) {
+  return m.arg(v);
+}
+inline Message applyArg(const Message& m, const char* v) {
+  return m.arg(Str(v));
+}
+inline Message applyArg(const Message& m, const std::string& v) {
+  return m.arg(Str(v));
+}
 template <typename T, typename = std::enable_if_t<std::is_integral_v<T>>>
 Message applyArg(const Message& m, T v) {
   return m.arg(static_cast<std::int32_t>(v));

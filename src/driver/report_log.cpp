@@ -11,7 +11,9 @@ constexpr std::size_t InitialAreaSize = 1024;
 constexpr std::size_t FileBlockSize = 64 * 1024;
 }  // namespace
 
-ReportBuffer::ReportBuffer(ReportLog& log) : area_(InitialAreaSize), log_(log) { resetArea(); }
+ReportBuffer::ReportBuffer(ReportLog& log) : area_(InitialAreaSize), log_(log) {
+  resetArea();
+}
 
 void ReportBuffer::resetArea() {
   if (area_.size() > 64 * InitialAreaSize) {
@@ -40,7 +42,9 @@ ReportBuffer::int_type ReportBuffer::overflow(int_type c) {
   return 0;
 }
 
-ReportBuffer::int_type ReportBuffer::underflow() { return traits_type::eof(); }
+ReportBuffer::int_type ReportBuffer::underflow() {
+  return traits_type::eof();
+}
 
 ReportLog::ReportLog(const char* fileName, MessageId threshold)
     : std::ostream(nullptr), run_(threshold) {

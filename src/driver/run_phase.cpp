@@ -65,4 +65,6 @@ std::int32_t runPhase(ReportLog& log, CheckOptions& options, const RunSwitches& 
   return result;
 }
 
-void endRunPhase() { releaseVariableStore(); }
+void endRunPhase() {
+  releaseVariableStore();
+}

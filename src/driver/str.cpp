@@ -6,7 +6,9 @@
 
 namespace {
 
-bool isBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+bool isBlank(char c) {
+  return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
 
 }  // namespace
 

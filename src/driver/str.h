@@ -15,7 +15,7 @@
 class Str {
  public:
   Str() = default;
-  Str(const char* text) : text_(text ? text : "") {}  // NOLINT: implicit by design
+  Str(const char* text) : text_(text ? text : "") {}     // NOLINT: implicit by design
   Str(const std::string& text) : text_(text.c_str()) {}  // NOLINT: stops at a NUL
   Str(std::string&& text);  // NOLINT: takes the characters over, stops at a NUL
   Str(const char* data, std::size_t count);

@@ -185,8 +185,8 @@ bool waitForAnswer(const SocketLibrary& sockets, ReportLog& log, winsock::Socket
 /// echo reply.
 bool classifyAnswer(const SocketLibrary& sockets, ReportLog& log, const unsigned char* icmp,
                     std::uint32_t address) {
-  report(log, msg::CHK_DBG, "recv: type = %2, id = %3, seq = %4", icmp[0],
-         littleEndianAt(icmp + 4), littleEndianAt(icmp + 6));
+  report(log, msg::CHK_DBG, "recv: type = %2, id = %3, seq = %4", icmp[0], littleEndianAt(icmp + 4),
+         littleEndianAt(icmp + 6));
   if (icmp[0] == IcmpEchoReply) return true;
   if (icmp[0] == IcmpUnreachable) {
     report(log, msg::CHK0313R, sockets.inetNtoa(address));

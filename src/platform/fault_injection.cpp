@@ -22,7 +22,9 @@ void interruptFileOperation(int n) {
   counted = 0;
 }
 
-int fileOperationsCounted() { return counted; }
+int fileOperationsCounted() {
+  return counted;
+}
 
 bool fileOperationFails() {
   if (failAt == 0 && interruptAt == 0) return false;

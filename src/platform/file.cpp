@@ -126,7 +126,9 @@ bool File::write(const char* bytes, std::size_t count) {
   return fail(errno == 0);
 }
 
-bool File::failed() const { return handle_ != nullptr && std::ferror(handle_) != 0; }
+bool File::failed() const {
+  return handle_ != nullptr && std::ferror(handle_) != 0;
+}
 
 bool File::flush() {
   if (handle_ == nullptr) return false;

@@ -14,19 +14,19 @@ using RegistryHandle = std::uintptr_t;
 /// HKEY_LOCAL_MACHINE; never closed.
 extern const RegistryHandle LocalMachineKey;
 
-constexpr long RegistrySuccess = 0;          // ERROR_SUCCESS
-constexpr long RegistryNotFound = 2;         // ERROR_FILE_NOT_FOUND
-constexpr long RegistryInvalidHandle = 6;    // ERROR_INVALID_HANDLE
+constexpr long RegistrySuccess = 0;            // ERROR_SUCCESS
+constexpr long RegistryNotFound = 2;           // ERROR_FILE_NOT_FOUND
+constexpr long RegistryInvalidHandle = 6;      // ERROR_INVALID_HANDLE
 constexpr long RegistryInvalidParameter = 87;  // ERROR_INVALID_PARAMETER
-constexpr long RegistryMoreData = 234;       // ERROR_MORE_DATA
-constexpr long RegistryNoMoreItems = 259;    // ERROR_NO_MORE_ITEMS
+constexpr long RegistryMoreData = 234;         // ERROR_MORE_DATA
+constexpr long RegistryNoMoreItems = 259;      // ERROR_NO_MORE_ITEMS
 
 /// Value types.
-constexpr std::uint32_t RegistryString = 1;          // REG_SZ
-constexpr std::uint32_t RegistryExpandString = 2;    // REG_EXPAND_SZ
-constexpr std::uint32_t RegistryBinary = 3;          // REG_BINARY
-constexpr std::uint32_t RegistryDword = 4;           // REG_DWORD
-constexpr std::uint32_t RegistryMultiString = 7;     // REG_MULTI_SZ
+constexpr std::uint32_t RegistryString = 1;        // REG_SZ
+constexpr std::uint32_t RegistryExpandString = 2;  // REG_EXPAND_SZ
+constexpr std::uint32_t RegistryBinary = 3;        // REG_BINARY
+constexpr std::uint32_t RegistryDword = 4;         // REG_DWORD
+constexpr std::uint32_t RegistryMultiString = 7;   // REG_MULTI_SZ
 
 enum class RegistryAccess { QueryValue, Read };  // KEY_QUERY_VALUE, KEY_READ
 

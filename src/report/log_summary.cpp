@@ -35,7 +35,8 @@ bool classOfCode(const std::string& code, FindingClass& found) {
     std::map<std::string, FindingClass> table;
     for (std::size_t i = 0; i < MessageCatalogSize; ++i) {
       const char* text = MessageCatalog[i].text;
-      if (std::strlen(text) >= 8) table.emplace(std::string(text, 8), classOfId(MessageCatalog[i].id));
+      if (std::strlen(text) >= 8)
+        table.emplace(std::string(text, 8), classOfId(MessageCatalog[i].id));
     }
     return table;
   }();
@@ -118,10 +119,17 @@ void LogReader::line(std::string text) {
     if (!section_.empty() && section_.back() == '.') section_.pop_back();
   }
   switch (findingClass) {
-    case FindingClass::Debug: return;
-    case FindingClass::Information: ++summary_.information; return;
-    case FindingClass::Attention: ++summary_.attention; break;
-    case FindingClass::Error: ++summary_.errors; break;
+    case FindingClass::Debug:
+      return;
+    case FindingClass::Information:
+      ++summary_.information;
+      return;
+    case FindingClass::Attention:
+      ++summary_.attention;
+      break;
+    case FindingClass::Error:
+      ++summary_.errors;
+      break;
   }
   if (listed_ == MaxFindings) {
     ++summary_.unlisted;

@@ -19,7 +19,8 @@ class StdioBuffer : public std::streambuf {
     return std::fputc(c, file_) == EOF ? traits_type::eof() : c;
   }
   std::streamsize xsputn(const char* text, std::streamsize count) override {
-    return static_cast<std::streamsize>(std::fwrite(text, 1, static_cast<std::size_t>(count), file_));
+    return static_cast<std::streamsize>(
+        std::fwrite(text, 1, static_cast<std::size_t>(count), file_));
   }
   int sync() override { return std::fflush(file_) == 0 ? 0 : -1; }
 

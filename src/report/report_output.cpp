@@ -11,10 +11,14 @@ namespace {
 
 const char* className(FindingClass findingClass) {
   switch (findingClass) {
-    case FindingClass::Error: return "error";
-    case FindingClass::Attention: return "attention";
-    case FindingClass::Information: return "information";
-    case FindingClass::Debug: break;
+    case FindingClass::Error:
+      return "error";
+    case FindingClass::Attention:
+      return "attention";
+    case FindingClass::Information:
+      return "information";
+    case FindingClass::Debug:
+      break;
   }
   return "debug";
 }
@@ -24,17 +28,20 @@ std::string plural(std::uint64_t count, const char* one, const char* many) {
 }
 
 std::string counts(const LogSummary& s) {
-  return plural(s.errors, "error", "errors") + ", " + std::to_string(s.attention) +
-         " attention, " + std::to_string(s.information) + " information";
+  return plural(s.errors, "error", "errors") + ", " + std::to_string(s.attention) + " attention, " +
+         std::to_string(s.information) + " information";
 }
 
 std::string verdictText(const LogSummary& s) {
   switch (s.state) {
-    case LogState::Unreadable: return "the file cannot be read.";
-    case LogState::NotALog: return "the file does not start with the checker's line CHK0000I.";
+    case LogState::Unreadable:
+      return "the file cannot be read.";
+    case LogState::NotALog:
+      return "the file does not start with the checker's line CHK0000I.";
     case LogState::Incomplete:
       return "the log has no closing line CHK0999I: the run was cut short. Run the checker again.";
-    case LogState::Complete: break;
+    case LogState::Complete:
+      break;
   }
   if (s.errors > 0) {
     return plural(s.errors, "error", "errors") + " and " +
@@ -131,10 +138,14 @@ void usage(std::ostream& out) {
 
 const char* verdictWord(const LogSummary& s) {
   switch (s.state) {
-    case LogState::Unreadable: return "unreadable";
-    case LogState::NotALog: return "not-a-log";
-    case LogState::Incomplete: return "incomplete";
-    case LogState::Complete: break;
+    case LogState::Unreadable:
+      return "unreadable";
+    case LogState::NotALog:
+      return "not-a-log";
+    case LogState::Incomplete:
+      return "incomplete";
+    case LogState::Complete:
+      break;
   }
   return s.errors > 0 ? "error" : s.attention > 0 ? "attention" : "sound";
 }
@@ -147,7 +158,8 @@ void writeSummary(std::ostream& out, const NamedSummary& log) {
         << visibleText(s.started) << "\n";
     out << "Messages: " << counts(s) << "\n";
     for (const Section& section : s.sections) {
-      out << "\n" << (section.title.empty() ? "(before the first section)" : visibleText(section.title))
+      out << "\n"
+          << (section.title.empty() ? "(before the first section)" : visibleText(section.title))
           << "\n";
       for (const Finding& finding : section.findings) {
         out << "  line " << finding.lineNumber << ", " << className(finding.findingClass) << ": "
@@ -171,16 +183,25 @@ void writeOverview(std::ostream& out, const std::vector<NamedSummary>& logs) {
   for (const NamedSummary& log : logs) {
     const LogSummary& s = log.summary;
     out << visibleText(log.path) << ": " << verdictWord(s);
-    if (s.state == LogState::Complete || s.state == LogState::Incomplete) out << " (" << counts(s) << ")";
+    if (s.state == LogState::Complete || s.state == LogState::Incomplete)
+      out << " (" << counts(s) << ")";
     out << "\n";
     errors += s.errors;
     attention += s.attention;
     information += s.information;
     switch (s.exitStatus()) {
-      case 0: ++sound; break;
-      case 1: ++withAttention; break;
-      case 2: ++withErrors; break;
-      default: ++unusable; break;
+      case 0:
+        ++sound;
+        break;
+      case 1:
+        ++withAttention;
+        break;
+      case 2:
+        ++withErrors;
+        break;
+      default:
+        ++unusable;
+        break;
     }
   }
   out << "Totals: " << logs.size() << " logs: " << sound << " sound, " << withAttention

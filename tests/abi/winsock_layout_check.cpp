@@ -8,7 +8,7 @@
 
 #include <cstddef>
 
-#define SAME_MEMBER(ours, theirs, member)                            \
+#define SAME_MEMBER(ours, theirs, member)                                    \
   static_assert(offsetof(winsock::ours, member) == offsetof(theirs, member), \
                 #ours "." #member " lies where <winsock.h> has it")
 #define SAME_SIZE(ours, theirs) \
@@ -65,8 +65,7 @@ static_assert(sizeof(winsock::Socket) == sizeof(SOCKET), "SOCKET");
 static_assert(winsock::InvalidSocket == INVALID_SOCKET, "INVALID_SOCKET");
 
 // Every constant, against the SDK's macro of the same meaning.
-#define SAME_VALUE(ours, theirs) \
-  static_assert(winsock::ours == (theirs), #ours " is " #theirs)
+#define SAME_VALUE(ours, theirs) static_assert(winsock::ours == (theirs), #ours " is " #theirs)
 SAME_VALUE(AfInet, AF_INET);
 SAME_VALUE(SockStream, SOCK_STREAM);
 SAME_VALUE(SockRaw, SOCK_RAW);

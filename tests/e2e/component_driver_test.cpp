@@ -42,9 +42,10 @@ TEST(ComponentDriver, ExecutableOnPathCountsAsInstalled) {
   for (const char* name : {"PATH", "Path"}) {
     TestMachine machine;
     machine.file("drive_c/tools/ZORBSSRT.EXE", "").env(name, "c:\\bin;c:\\tools");
-    EXPECT_BLOCK(machine.run({}), 0, {"CHK0051I: ===> R/T Client found, checks started.",
-                                      "CHK0219R: QuorLink not installed, checking anyway.",
-                                      "CHK0201I: ==> Checking server LOCAL (LOCAL)."});
+    EXPECT_BLOCK(machine.run({}), 0,
+                 {"CHK0051I: ===> R/T Client found, checks started.",
+                  "CHK0219R: QuorLink not installed, checking anyway.",
+                  "CHK0201I: ==> Checking server LOCAL (LOCAL)."});
   }
 }
 
@@ -55,7 +56,8 @@ TEST(ComponentDriver, DatabaseServerIsSearchedBelowOsRootdir) {
   machine.file("drive_c/osserver.exe", "")
       .directory("drive_c/ostore")
       .env("OS_ROOTDIR", "c:\\ostore");
-  EXPECT_BLOCK(machine.run({}), 0, {"CHK0052I: ===> Database Server (osserver.exe) not installed."});
+  EXPECT_BLOCK(machine.run({}), 0,
+               {"CHK0052I: ===> Database Server (osserver.exe) not installed."});
 
   machine.file("drive_c/ostore/bin/osserver.exe", "");
   EXPECT_BLOCK(machine.run({}), 0,

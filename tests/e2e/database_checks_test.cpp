@@ -86,10 +86,11 @@ TEST(DatabaseChecks, ObjectStoreClientVariablesInTheFirstBlockOnly) {
       .env("OS_AS_SIZE", "64");
   const char* const RuntimeServer = "CHK0051I: ===> R/T Server found, checks started.";
   RunResult run = machine.run({});
-  EXPECT_BLOCK(run, 0, {RuntimeServer, "CHK0011R: Variable OS_ROOTDIR is not set.",
-                     "CHK0012R: Variable OS_CACHE_SIZE is not numeric (big).",
-                     "CHK0013I: Variable OS_AS_SIZE = 64.",
-                     "CHK0081A: OS_RELOPT_THRESH should be set to 0.", Local});
+  EXPECT_BLOCK(run, 0,
+               {RuntimeServer, "CHK0011R: Variable OS_ROOTDIR is not set.",
+                "CHK0012R: Variable OS_CACHE_SIZE is not numeric (big).",
+                "CHK0013I: Variable OS_AS_SIZE = 64.",
+                "CHK0081A: OS_RELOPT_THRESH should be set to 0.", Local});
   EXPECT_BLOCK(run, 0, {Header});
   EXPECT_BLOCK(machine.env("OS_ROOTDIR", "c:\\ostore").env("OS_RELOPT_THRESH", "00").run({}), 0,
                {RuntimeServer, "CHK0012R: Variable OS_CACHE_SIZE is not numeric (big).",

@@ -64,17 +64,17 @@ TEST(Discovery, RegistryDirectoryWithItsBinIsTheProductPath) {
 // order is the registry's, which differs under Wine.
 TEST(Discovery, DemoMachineProductAndObjectStoreKeysAreFound) {
   TestMachine machine;
-  std::filesystem::copy(std::string(ZORIVT_SOURCE_DIR) + "/examples/demo-machine", machine.root(),
-                        std::filesystem::copy_options::recursive |
-                            std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::copy(
+      std::string(ZORIVT_SOURCE_DIR) + "/examples/demo-machine", machine.root(),
+      std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
   machine.workingDirectory("drive_c/Corvanta").env("OS_ROOTDIR", "C:\\ODI\\OSTORE");
   RunResult run = machine.run({"-i"});
   EXPECT_EQ(run.exitStatus, 0) << run.command;
-  for (const char* line : {"CHK0063I: Corvanta profile used: c:\\corvanta\\zorpzcfg.prf.",
-                           "CHK0090I: Corvanta version read from Registry: 2.3.0.412.",
-                           "CHK0076I: ObjectStore server parameters:",
-                           "CHK0078I:   Log File: C:\\ODI\\OSTORE\\osserver.log",
-                           "CHK0078I:   Cache Size: 8388608"}) {
+  for (const char* line :
+       {"CHK0063I: Corvanta profile used: c:\\corvanta\\zorpzcfg.prf.",
+        "CHK0090I: Corvanta version read from Registry: 2.3.0.412.",
+        "CHK0076I: ObjectStore server parameters:",
+        "CHK0078I:   Log File: C:\\ODI\\OSTORE\\osserver.log", "CHK0078I:   Cache Size: 8388608"}) {
     EXPECT_NE(std::find(run.log.begin(), run.log.end(), line), run.log.end())
         << line << " missing from the log of " << run.command;
   }
@@ -97,7 +97,8 @@ TEST(Discovery, AMachineThatCannotBeReadSaysWhy) {
   expectRun(machine, {});
   machine.file("registry.reg", "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta]\n");
   expectRun(machine, {"zorivt: machine: registry.reg does not start with a regedit export "
-                      "header: " + registry + "; the registry is empty"});
+                      "header: " +
+                      registry + "; the registry is empty"});
   std::filesystem::remove(registry);
   machine.directory("registry.reg");
   expectRun(machine, {"zorivt: machine: registry.reg is not a regular file: " + registry +

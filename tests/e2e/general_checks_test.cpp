@@ -58,8 +58,9 @@ TEST(GeneralChecks, RegistryVersionAndEntriesAreShown) {
       "\"Version\"=\"2.2.0\"\n\n"
       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]\n"
       "\"VersionNumber\"=\"4.10.1998\"\n");
-  EXPECT_BLOCK(machine.run({"-d"}), 0, general({NoVersion, FilesNotSet, TracingOff},
-                                            "CHK0055I: The operating system is Windows 95 4.10."));
+  EXPECT_BLOCK(machine.run({"-d"}), 0,
+               general({NoVersion, FilesNotSet, TracingOff},
+                       "CHK0055I: The operating system is Windows 95 4.10."));
 }
 
 // Tracing needs three non-zero parts in ZOR_TRACE_CRITERIA; missing and

@@ -93,7 +93,8 @@ RunResult TestMachine::run(const std::vector<std::string>& arguments) const {
   // A sanitized checker keeps the sanitizer settings of the test run.
   for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
     const char* value = std::getenv(name);
-    if (value != nullptr && !environment_.count(name)) envp.push_back(std::string(name) + "=" + value);
+    if (value != nullptr && !environment_.count(name))
+      envp.push_back(std::string(name) + "=" + value);
   }
   if (windowsBuild()) {
     const fs::path& prefix = wine::currentPrefix();
@@ -134,7 +135,8 @@ bool isStartLine(const std::string& line) {
   static const std::regex time(
       R"((Sun|Mon|Tue|Wed|Thu|Fri|Sat) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) )"
       R"([ 0-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-6][0-9] [0-9]{4})");
-  return line.compare(0, head.size(), head) == 0 && std::regex_match(line.substr(head.size()), time);
+  return line.compare(0, head.size(), head) == 0 &&
+         std::regex_match(line.substr(head.size()), time);
 }
 
 void expectLines(const RunResult& run, const char* what, const std::vector<std::string>& actual,

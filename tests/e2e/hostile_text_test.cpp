@@ -68,18 +68,19 @@ TEST(HostileText, EnvironmentAndProfileValuesAndKeys) {
   TestMachine machine;
   const std::string value = everyByte("");
   RunResult run = machine.env("ZOR_USERID", value).run({"-v", "ZOR_USERID"});
-  expectOneLineEach(run, "CHK0102I: Variable ZOR_USERID is '" + shown(value) +
-                             "' (set in the environment).");
+  expectOneLineEach(
+      run, "CHK0102I: Variable ZOR_USERID is '" + shown(value) + "' (set in the environment).");
 
   // A profile line ends at its line feed, a key at the first "="; both
   // sides are trimmed.
   const std::string inner = "x" + everyByte("\n") + "x";
   const std::string key = "ZOR_x" + everyByte("\n=") + "x";
-  run = machine.file("drive_c/zorpzcfg.prf", "ZOR_PASSWORD = " + inner + "\n" + key + " = 1\n" +
-                                                 "ZOR_LANG = EU" + Forged + "\n")
+  run = machine
+            .file("drive_c/zorpzcfg.prf", "ZOR_PASSWORD = " + inner + "\n" + key + " = 1\n" +
+                                              "ZOR_LANG = EU" + Forged + "\n")
             .run({"-d", "-v", "ZOR_PASSWORD"});
-  expectOneLineEach(run, "CHK0103I: Variable ZOR_PASSWORD is '" + shown(inner) +
-                             "' (set in the profile).");
+  expectOneLineEach(
+      run, "CHK0103I: Variable ZOR_PASSWORD is '" + shown(inner) + "' (set in the profile).");
   const std::string unknownKey = "CHK0074A: Variable " + shown(key) + " is not known.";
   bool keyShown = false;
   for (const std::string& text : run.log) keyShown = keyShown || text.rfind(unknownKey, 0) == 0;
@@ -98,12 +99,13 @@ TEST(HostileText, RegistryValuesAndNames) {
   // A quoted name of the registry file cannot hold a line end; its quote
   // and backslash are written escaped.
   const std::string name = everyByte("\r\n\"\\");
-  machine.registry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.3]\n"
-                   "\"Version\"=hex(1):" +
-                   hex + "00\n\"" + name + "\\\\\\\"\"=\"v\"\n");
+  machine.registry(
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostral\\Corvanta\\2.3]\n"
+      "\"Version\"=hex(1):" +
+      hex + "00\n\"" + name + "\\\\\\\"\"=\"v\"\n");
   RunResult run = machine.run({"-d"});
-  expectOneLineEach(run, "CHK0090I: Corvanta version read from Registry: " +
-                             shown(everyByte("")) + ".");
+  expectOneLineEach(run,
+                    "CHK0090I: Corvanta version read from Registry: " + shown(everyByte("")) + ".");
   expectOneLineEach(run, "CHK--DBG:   " + shown(name) + "\\\": v");
 }
 

@@ -1,11 +1,10 @@
 // The product profile: where it is found, how its lines become variables
 // (seen through -v), and the spelling check of its keys.
-#include "harness.h"
-
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "harness.h"
 #include "process.h"
 
 using e2e::RunResult;
@@ -117,17 +116,18 @@ TEST(Profile, LinesBecomePairs) {
                                 "CHK0064A: Invalid line 9 in profile will be ignored.",
                                 "CHK0064A: Invalid line 10 in profile will be ignored.",
                                 "CHK0064A: Invalid line 21 in profile will be ignored."}));
-  EXPECT_BLOCK(run, 0, {"CHK0103I: Variable ZOR_USERID is 'xy z' (set in the profile).",
-                     "CHK0103I: Variable ZOR_PASSWORD is 'onetwo=2' (set in the profile).",
-                     "CHK0103I: Variable ZOR_FILES is 'c:\\data\\' (set in the profile).",
-                     "CHK0103I: Variable ZOR_HOST is 'a' (set in the profile).",
-                     "CHK0103I: Variable ZOR_TIMEOUT is 'second' (set in the profile).",
-                     "CHK0103I: Variable ZOR_PROTOCOL is '' (set in the profile).",
-                     "CHK0103I: Variable ZOR_LANG is 'ENU' (set in the profile).",
-                     "CHK0103I: Variable ZOR_NOTIF_INT is '" + value + "' (set in the profile).",
-                     "CHK0103I: Variable ZOR_TRACE_FILE is 'pq' (set in the profile).",
-                     "CHK0101I: Variable 'ZOR_SEGMENT_SIZE' is not set.",
-                     "CHK0101I: Variable '=orphan' is not set."});
+  EXPECT_BLOCK(run, 0,
+               {"CHK0103I: Variable ZOR_USERID is 'xy z' (set in the profile).",
+                "CHK0103I: Variable ZOR_PASSWORD is 'onetwo=2' (set in the profile).",
+                "CHK0103I: Variable ZOR_FILES is 'c:\\data\\' (set in the profile).",
+                "CHK0103I: Variable ZOR_HOST is 'a' (set in the profile).",
+                "CHK0103I: Variable ZOR_TIMEOUT is 'second' (set in the profile).",
+                "CHK0103I: Variable ZOR_PROTOCOL is '' (set in the profile).",
+                "CHK0103I: Variable ZOR_LANG is 'ENU' (set in the profile).",
+                "CHK0103I: Variable ZOR_NOTIF_INT is '" + value + "' (set in the profile).",
+                "CHK0103I: Variable ZOR_TRACE_FILE is 'pq' (set in the profile).",
+                "CHK0101I: Variable 'ZOR_SEGMENT_SIZE' is not set.",
+                "CHK0101I: Variable '=orphan' is not set."});
 }
 
 // The spelling check of profile keys: unknown keys draw CHK0074A with the
@@ -155,8 +155,9 @@ TEST(Profile, UnknownKeyIsReportedWithTheNearestName) {
                                "CHK--DBG: wld(ZOR_TRACEFILE, ZOR_TRACE_FILE) = 1",
                                "CHK0074A: Variable PATH is not known. Correct it to ZOR_DB_PATH.",
                                "CHK--DBG: wld(PATH, ZOR_DB_PATH) = 7"}));
-  EXPECT_BLOCK(run, 0, {"CHK0104I: Variable ZOR_LANG is 'EU' (Corvanta default).",
-                     "CHK0103I: Variable zor_lang is 'DE' (set in the profile)."});
+  EXPECT_BLOCK(run, 0,
+               {"CHK0104I: Variable ZOR_LANG is 'EU' (Corvanta default).",
+                "CHK0103I: Variable zor_lang is 'DE' (set in the profile)."});
 }
 
 // Memory running out ends the run with CHK0097R on the console and as the

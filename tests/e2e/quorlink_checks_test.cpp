@@ -81,7 +81,8 @@ TEST(QuorLinkChecks, SwitchesAreShownAsYesOrNo) {
           .env("ZOR_VERSION_CHECK", "YES")
           .env("ZOR_TP_MULTIHOME_PROTOCOL", "YES")
           .env("ZOR_TIMEOUT", "30")
-          .run({}), 0,
+          .run({}),
+      0,
       {ServerHeader, "CHK0013I: Variable ZOR_TIMEOUT = 30.", "CHK0013I: Variable ZOR_TP_KEEP = NO.",
        "CHK0013I: Variable ZOR_TP_AUTO_RECONN = No.", "CHK0013I: Variable ZOR_VERSION_CHECK = YES.",
        "CHK0013I: Variable ZOR_TP_MULTIHOME_PROTOCOL = YES."});
@@ -105,10 +106,11 @@ TEST(QuorLinkChecks, EntriesAreCheckedAnywayWhenNoProtocolIsValid) {
   const char* const Anyway = "CHK0219R: QuorLink not installed, checking anyway.";
   const char* const NotLoaded =
       "CHK0208R: Server protocol LOC not loaded by Quorlink; checking anyway.";
-  EXPECT_BLOCK(run, 0, {"CHK0051I: ===> R/T Client found, checks started.", Anyway,
-                     "CHK0205A: Invalid Quorlink protocol specified: XYZ.", NoValidProtocol,
-                     NotLoaded, "CHK0201I: ==> Checking server LOCAL (LOCAL).", Anyway, NotLoaded,
-                     "CHK0201I: ==> Checking server LOCAL (LOCAL)."});
+  EXPECT_BLOCK(run, 0,
+               {"CHK0051I: ===> R/T Client found, checks started.", Anyway,
+                "CHK0205A: Invalid Quorlink protocol specified: XYZ.", NoValidProtocol, NotLoaded,
+                "CHK0201I: ==> Checking server LOCAL (LOCAL).", Anyway, NotLoaded,
+                "CHK0201I: ==> Checking server LOCAL (LOCAL)."});
 }
 
 // The default runtime server entry is local; its address must be LOCAL in
@@ -220,18 +222,20 @@ TEST(QuorLinkChecks, UpdateModeRunsOnlyTheQuorLinkUpdate) {
 
   machine.env("ZOR_PROTOCOL", "TCI");
   run = machine.run({"-u", "c:\\NoWhere"});
-  EXPECT_BLOCK(run, 2,
-               {UpdateBlock, WinSock, "CHK0009A: The TCP/IP directory c:\\NoWhere does not exist."});
+  EXPECT_BLOCK(
+      run, 2, {UpdateBlock, WinSock, "CHK0009A: The TCP/IP directory c:\\NoWhere does not exist."});
   run = machine.directory(EtcDirectory).run({"-u"});
-  EXPECT_BLOCK(run, 2, {UpdateBlock, WinSock,
-                     "CHK0008R: The TCP/IP services file '" + e2e::windowsDirectory() +
-                         "\\system32\\drivers\\etc\\services' does not exist."});
+  EXPECT_BLOCK(run, 2,
+               {UpdateBlock, WinSock,
+                "CHK0008R: The TCP/IP services file '" + e2e::windowsDirectory() +
+                    "\\system32\\drivers\\etc\\services' does not exist."});
 
   const std::string services = "# services\r\nQuorLinkStart 6000/tcp # moved\r\n\r\n";
   run = machine.file(EtcDirectory + "services", services).run({"-u"});
-  EXPECT_BLOCK(run, 0, {UpdateBlock, WinSock,
-                     "CHK0307R: TCP port QuorLinkStart found at wrong number 6000 (should be "
-                     "5010)."});
+  EXPECT_BLOCK(run, 0,
+               {UpdateBlock, WinSock,
+                "CHK0307R: TCP port QuorLinkStart found at wrong number 6000 (should be "
+                "5010)."});
   EXPECT_OUT(run, {"Loading library wsock32.dll...\r" + std::string(49, ' ') + "\r"});
   EXPECT_EQ(machine.read(EtcDirectory + "services"), services);
 }
@@ -246,6 +250,7 @@ TEST(QuorLinkChecks, BrokenSocketLibraryStopsTheProbes) {
   RunResult run = machine.run({"-u"});
   EXPECT_BLOCK(run, 2, {UpdateBlock, "CHK0004R: Error 126 loading wsock32.dll."});
   run = machine.faults("wsock32 lacks select\n").run({});
-  EXPECT_BLOCK(run, 0, {ServerHeader, VersionCheckOff, TcpProtocol,
-                     "CHK0005R: Cannot load procedure select() from wsock32.dll."});
+  EXPECT_BLOCK(run, 0,
+               {ServerHeader, VersionCheckOff, TcpProtocol,
+                "CHK0005R: Cannot load procedure select() from wsock32.dll."});
 }

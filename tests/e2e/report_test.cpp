@@ -24,9 +24,9 @@ namespace {
 
 const fs::path SourceDir = ZORIVT_SOURCE_DIR;
 
-#define SKIP_WITHOUT_REPORT()                                                          \
-  do {                                                                                 \
-    if (std::string(ZORIVT_REPORT_BINARY).empty() || e2e::windowsBuild())              \
+#define SKIP_WITHOUT_REPORT()                                                         \
+  do {                                                                                \
+    if (std::string(ZORIVT_REPORT_BINARY).empty() || e2e::windowsBuild())             \
       GTEST_SKIP() << "zorivt-report runs natively: the host build's tests cover it"; \
   } while (0)
 
@@ -92,7 +92,11 @@ struct Json {
 /// Parses the JSON value at `at`; false on anything that is not JSON, raw
 /// control and non-ASCII bytes in strings included.
 bool parse(const std::string& s, std::size_t& at, Json& value) {
-  auto blanks = [&] { at = s.find_first_not_of(" \t\r\n", at) == std::string::npos ? s.size() : s.find_first_not_of(" \t\r\n", at); };
+  auto blanks = [&] {
+    at = s.find_first_not_of(" \t\r\n", at) == std::string::npos
+             ? s.size()
+             : s.find_first_not_of(" \t\r\n", at);
+  };
   auto string = [&](std::string& out) {
     if (s[at] != '"') return false;
     for (++at; at < s.size(); ++at) {
@@ -104,7 +108,8 @@ bool parse(const std::string& s, std::size_t& at, Json& value) {
       } else if (s.compare(at + 1, 1, "u") == 0 && at + 5 < s.size()) {
         out += static_cast<char>(std::stoi(s.substr(at + 2, 4), nullptr, 16));
         at += 5;
-      } else if (at + 1 < s.size() && std::string("\"\\/bfnrt").find(s[at + 1]) != std::string::npos) {
+      } else if (at + 1 < s.size() &&
+                 std::string("\"\\/bfnrt").find(s[at + 1]) != std::string::npos) {
         out += s[++at];
       } else {
         return false;
@@ -164,8 +169,9 @@ bool readJson(const std::string& text, Json& value) {
 
 bool hasType(const Json& value, const std::string& type) {
   static const std::map<std::string, Json::Kind> kinds = {
-      {"null", Json::Null},     {"boolean", Json::Bool}, {"number", Json::Number}, {"integer", Json::Number},
-      {"string", Json::String}, {"array", Json::Array},  {"object", Json::Object}};
+      {"null", Json::Null},      {"boolean", Json::Bool},  {"number", Json::Number},
+      {"integer", Json::Number}, {"string", Json::String}, {"array", Json::Array},
+      {"object", Json::Object}};
   return kinds.count(type) && kinds.at(type) == value.kind && (type != "integer" || value.integral);
 }
 
@@ -176,7 +182,8 @@ void validate(const Json& value, const Json& schema, const Json& root, const std
   auto has = [&](const char* name) { return rule.count(name) != 0; };
   if (has("$ref")) {
     const std::string ref = rule.at("$ref").text;  // "#/$defs/name"
-    validate(value, root.members.at("$defs").members.at(ref.substr(ref.rfind('/') + 1)), root, path, faults);
+    validate(value, root.members.at("$defs").members.at(ref.substr(ref.rfind('/') + 1)), root, path,
+             faults);
   }
   if (has("type")) {
     const Json& type = rule.at("type");
@@ -215,8 +222,9 @@ void validate(const Json& value, const Json& schema, const Json& root, const std
 class Report : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = fs::temp_directory_path() / ("zorivt-report-e2e-" + std::to_string(::getpid()) + "-" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    folder_ = fs::temp_directory_path() /
+              ("zorivt-report-e2e-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(folder_);
     fs::create_directories(folder_);
   }
@@ -244,17 +252,22 @@ TEST_F(Report, StatusFollowsTheWorstFindingOfTheDemoABrokenCopyALogCutShortAndNo
   EXPECT_EQ(demo.status, 1) << demo.out << demo.err;
   EXPECT_TRUE(contains(demo.out, "Run: check, checker " ZORIVT_LEVEL ", started ")) << demo.out;
   EXPECT_TRUE(contains(demo.out, "\nMessages: 0 errors, ")) << demo.out;
-  EXPECT_TRUE(contains(demo.out, "\nSetup checks\n  line 7, attention: CHK0074A: Variable ZOR_TRACEFILE is "
-                                 "not known. Correct it to ZOR_TRACE_FILE.\n    What to do: correct the "
-                                 "name in the profile.")) << demo.out;
+  EXPECT_TRUE(contains(demo.out,
+                       "\nSetup checks\n  line 7, attention: CHK0074A: Variable ZOR_TRACEFILE is "
+                       "not known. Correct it to ZOR_TRACE_FILE.\n    What to do: correct the "
+                       "name in the profile."))
+      << demo.out;
   EXPECT_TRUE(contains(demo.out, "\nVerdict: attention: ")) << demo.out;
 
   const std::string brokenLog = e2e::readFile(folder_ / "broken.log");
   const Output broken = report({"broken.log"}, folder_);
   EXPECT_EQ(broken.status, 2) << broken.out << broken.err;
-  EXPECT_TRUE(std::regex_search(broken.out, std::regex(
-      "\nGeneral checks\n(.*\n)*  line [0-9]+, error: CHK0009A: The ZOR_FILES directory "
-      "C:\\\\Corvanta\\\\files does not exist\\.\n    What to do: correct the variable "))) << broken.out;
+  EXPECT_TRUE(std::regex_search(
+      broken.out,
+      std::regex(
+          "\nGeneral checks\n(.*\n)*  line [0-9]+, error: CHK0009A: The ZOR_FILES directory "
+          "C:\\\\Corvanta\\\\files does not exist\\.\n    What to do: correct the variable ")))
+      << broken.out;
   EXPECT_TRUE(contains(broken.out, "\nVerdict: error: ")) << broken.out;
   EXPECT_EQ(e2e::readFile(folder_ / "broken.log"), brokenLog) << "the log was changed";
 
@@ -264,13 +277,18 @@ TEST_F(Report, StatusFollowsTheWorstFindingOfTheDemoABrokenCopyALogCutShortAndNo
   const Output cut = report({"cut.log"}, folder_);
   EXPECT_EQ(cut.status, 3);
   EXPECT_TRUE(contains(cut.out, "\nMessages: ")) << cut.out;
-  EXPECT_TRUE(contains(cut.out, "\nVerdict: incomplete: the log has no closing line CHK0999I")) << cut.out;
-  e2e::writeFile(folder_ / "binary.log", std::string("\x7f" "ELF\x01\x00\xff\n", 8));
+  EXPECT_TRUE(contains(cut.out, "\nVerdict: incomplete: the log has no closing line CHK0999I"))
+      << cut.out;
+  e2e::writeFile(folder_ / "binary.log", std::string("\x7f"
+                                                     "ELF\x01\x00\xff\n",
+                                                     8));
   EXPECT_EQ(report({"binary.log"}, folder_).out,
-            "Log: binary.log\nVerdict: not-a-log: the file does not start with the checker's line CHK0000I.\n");
+            "Log: binary.log\nVerdict: not-a-log: the file does not start with the checker's line "
+            "CHK0000I.\n");
 
   // Several logs: one line each and the totals; the worst status wins.
-  const Output several = report({"demo.log", "broken.log", "binary.log", ".", "missing.log"}, folder_);
+  const Output several =
+      report({"demo.log", "broken.log", "binary.log", ".", "missing.log"}, folder_);
   EXPECT_EQ(several.status, 3);
   const std::vector<std::string> lines = e2e::splitLines(several.out);
   ASSERT_EQ(lines.size(), 6u) << several.out;
@@ -279,8 +297,12 @@ TEST_F(Report, StatusFollowsTheWorstFindingOfTheDemoABrokenCopyALogCutShortAndNo
   EXPECT_EQ(lines[2], "binary.log: not-a-log");
   EXPECT_EQ(lines[3], ".: unreadable");
   EXPECT_EQ(lines[4], "missing.log: unreadable");
-  EXPECT_EQ(lines[5].rfind("Totals: 5 logs: 0 sound, 1 attention, 1 error, 3 unreadable or incomplete; "
-                           "1 error, ", 0), 0u) << lines[5];
+  EXPECT_EQ(
+      lines[5].rfind("Totals: 5 logs: 0 sound, 1 attention, 1 error, 3 unreadable or incomplete; "
+                     "1 error, ",
+                     0),
+      0u)
+      << lines[5];
   EXPECT_EQ(report({}, folder_).status, 3);
 }
 
@@ -291,7 +313,8 @@ TEST_F(Report, JsonFollowsTheSchemaOfTheReference) {
   const std::size_t start = reference.find("```json\n", reference.find("### The JSON schema"));
   Json schema;
   ASSERT_NE(start, std::string::npos);
-  ASSERT_TRUE(readJson(reference.substr(start + 8, reference.find("\n```", start + 8) - start - 8), schema));
+  ASSERT_TRUE(readJson(reference.substr(start + 8, reference.find("\n```", start + 8) - start - 8),
+                       schema));
   // A line with a control character and an 8-bit character still makes
   // valid JSON.
   std::string odd = e2e::readFile(folder_ / "broken.log");
@@ -300,8 +323,8 @@ TEST_F(Report, JsonFollowsTheSchemaOfTheReference) {
   e2e::writeFile(folder_ / "odd.log", odd);
   e2e::writeFile(folder_ / "cut.log", odd.substr(0, 300));
 
-  for (const std::vector<std::string>& logs : {std::vector<std::string>{"demo.log"},
-                                               {"odd.log", "cut.log", "missing.log"}}) {
+  for (const std::vector<std::string>& logs :
+       {std::vector<std::string>{"demo.log"}, {"odd.log", "cut.log", "missing.log"}}) {
     std::vector<std::string> arguments{"--json"};
     arguments.insert(arguments.end(), logs.begin(), logs.end());
     const Output output = report(arguments, folder_);
@@ -333,9 +356,13 @@ TEST_F(Report, ExplainPrintsTheReferenceEntry) {
   SKIP_WITHOUT_REPORT();
   const Output explained = report({"--explain", "chk0009a"}, folder_);
   EXPECT_EQ(explained.status, 0);
-  EXPECT_EQ(explained.out.rfind("CHK0009A\n\nCHK0009A: The kind directory path does not exist.\n\n"
-                                "- Class: error (id 26620): on the console at every level except -u; "
-                                "always in the log.\n", 0), 0u) << explained.out;
+  EXPECT_EQ(
+      explained.out.rfind("CHK0009A\n\nCHK0009A: The kind directory path does not exist.\n\n"
+                          "- Class: error (id 26620): on the console at every level except -u; "
+                          "always in the log.\n",
+                          0),
+      0u)
+      << explained.out;
   EXPECT_TRUE(contains(explained.out, "\n- What to do: correct the variable")) << explained.out;
   const Output unknown = report({"--explain", "CHK9999X"}, folder_);
   EXPECT_EQ(unknown.status, 3);
@@ -348,11 +375,11 @@ TEST_F(Report, ExplainPrintsTheReferenceEntry) {
 // names the document and the example.
 TEST_F(Report, EveryExampleOfTheReadmeAndTheManualPagesRunsOnTheDemoMachine) {
   SKIP_WITHOUT_REPORT();
-  const std::vector<std::string> shell = environment(
-      {"PATH=" + fs::path(ZORIVT_BINARY).parent_path().string() + ":" +
-           fs::path(ZORIVT_REPORT_BINARY).parent_path().string() + ":/usr/bin:/bin",
-       "TMPDIR=" + folder_.string(), std::string("ZORIVT_BINARY=") + ZORIVT_BINARY,
-       std::string("ZORIVT_REPORT_BINARY=") + ZORIVT_REPORT_BINARY});
+  const std::vector<std::string> shell =
+      environment({"PATH=" + fs::path(ZORIVT_BINARY).parent_path().string() + ":" +
+                       fs::path(ZORIVT_REPORT_BINARY).parent_path().string() + ":/usr/bin:/bin",
+                   "TMPDIR=" + folder_.string(), std::string("ZORIVT_BINARY=") + ZORIVT_BINARY,
+                   std::string("ZORIVT_REPORT_BINARY=") + ZORIVT_REPORT_BINARY});
   auto runShell = [&](const std::string& command, const fs::path& directory) {
     return e2e::runProcess("/bin/bash", {"bash", "-c", command}, shell, directory, folder_ / "out",
                            folder_ / "err", 120);
@@ -368,7 +395,8 @@ TEST_F(Report, EveryExampleOfTheReadmeAndTheManualPagesRunsOnTheDemoMachine) {
   ASSERT_GE(demoRuns.size(), 5u);
   for (const std::string& command : demoRuns) {
     EXPECT_EQ(runShell(command, SourceDir), 0) << command << "\n" << e2e::readFile(folder_ / "err");
-    EXPECT_TRUE(contains(e2e::readFile(folder_ / "out"), "run-demo: zorivt-report zorivt.log:\nLog: "))
+    EXPECT_TRUE(
+        contains(e2e::readFile(folder_ / "out"), "run-demo: zorivt-report zorivt.log:\nLog: "))
         << command;
     std::size_t copies = 0;
     for (const auto& entry : fs::directory_iterator(folder_)) {
@@ -385,11 +413,13 @@ TEST_F(Report, EveryExampleOfTheReadmeAndTheManualPagesRunsOnTheDemoMachine) {
   // in the product directory.
   std::vector<std::string> lines;
   for (const std::string& line : e2e::splitLines(readme)) {
-    if (line.rfind("    zorivt-report ", 0) == 0) lines.push_back("$ " + line.substr(4, line.find("  ", 4) - 4));
+    if (line.rfind("    zorivt-report ", 0) == 0)
+      lines.push_back("$ " + line.substr(4, line.find("  ", 4) - 4));
   }
   for (const char* page : {"zorivt.1", "zorivt-report.1"}) {
     for (std::string line : e2e::splitLines(e2e::readFile(SourceDir / "docs" / page))) {
-      line = std::regex_replace(std::regex_replace(line, std::regex(R"(\\-)"), "-"), std::regex(R"(\\e)"), "\\");
+      line = std::regex_replace(std::regex_replace(line, std::regex(R"(\\-)"), "-"),
+                                std::regex(R"(\\e)"), "\\");
       if (line.rfind("C:\\Corvanta> ", 0) == 0 || line.rfind("$ ", 0) == 0) lines.push_back(line);
     }
   }
@@ -405,13 +435,13 @@ TEST_F(Report, EveryExampleOfTheReadmeAndTheManualPagesRunsOnTheDemoMachine) {
       fs::copy_file(cwd / "zorivt.log", folder_ / "zorivt.log");
       const int status = runShell(line.substr(2), folder_);
       for (const char* name : {"machine", "logs", "zorivt.log"}) fs::remove_all(folder_ / name);
-      EXPECT_TRUE(status >= 0 && status <= 2) << line << ": " << status << "\n" << e2e::readFile(folder_ / "err");
+      EXPECT_TRUE(status >= 0 && status <= 2) << line << ": " << status << "\n"
+                                              << e2e::readFile(folder_ / "err");
       continue;
     }
     static const std::regex word(R"re("([^"]*)"|[^ ]+)re");  // blanks separate, quotes group
     std::vector<std::string> words;
-    for (std::sregex_iterator it(line.begin() + 13, line.end(), word), end;
-         it != end; ++it) {
+    for (std::sregex_iterator it(line.begin() + 13, line.end(), word), end; it != end; ++it) {
       words.push_back((*it)[1].matched ? (*it)[1].str() : it->str());
     }
     const std::vector<std::string> arguments(words.begin() + 1, words.end());
@@ -420,12 +450,14 @@ TEST_F(Report, EveryExampleOfTheReadmeAndTheManualPagesRunsOnTheDemoMachine) {
     } else if (words[0] == "zorivt") {
       const e2e::RunResult run = machine->run(arguments);
       EXPECT_EQ(run.exitStatus, 0) << line;
-      EXPECT_TRUE(!run.log.empty() && run.log.back() == "CHK0999I: Configuration-checking utility ended.")
+      EXPECT_TRUE(!run.log.empty() &&
+                  run.log.back() == "CHK0999I: Configuration-checking utility ended.")
           << line;
     } else {
       ASSERT_EQ(words[0], "zorivt-report") << line;
       const Output output = report(arguments, cwd);
-      EXPECT_TRUE(output.status >= 0 && output.status <= 2) << line << "\n" << output.out << output.err;
+      EXPECT_TRUE(output.status >= 0 && output.status <= 2) << line << "\n"
+                                                            << output.out << output.err;
     }
   }
 }

@@ -90,8 +90,9 @@ TEST(ServerChecks, RecheckIntervalAgainstItsLimitAndTheResendInterval) {
   TestMachine machine;
   prepareServer(machine, "zorpedes.exe");
   const char* const header = "CHK0051I: ===> Delivery Server found, checks started.";
-  EXPECT_BLOCK(machine.run({}), 0, {header, Remote, "CHK0013I: Variable ZOR_RESEND_INT = 120.",
-                                 "CHK0013I: Variable ZOR_RECHECK_INT = 600."});
+  EXPECT_BLOCK(machine.run({}), 0,
+               {header, Remote, "CHK0013I: Variable ZOR_RESEND_INT = 120.",
+                "CHK0013I: Variable ZOR_RECHECK_INT = 600."});
   EXPECT_BLOCK(machine.env("ZOR_RECHECK_INT", "50").env("ZOR_RESEND_INT", "700").run({}), 0,
                {header, Remote, "CHK0013I: Variable ZOR_RESEND_INT = 700.",
                 "CHK0013I: Variable ZOR_RECHECK_INT = 50.",

@@ -151,8 +151,8 @@ RegistryTree::KeyId keyAt(const RegistryTree& registry, const std::string& path)
 std::string textOf(const RegistryTree& registry, RegistryTree::KeyId key, const char* name) {
   const platform::posix::RegistryValue* value =
       key == RegistryTree::NoKey ? nullptr : registry.findValue(key, name);
-  if (value == nullptr || (value->type != platform::RegistryString &&
-                           value->type != platform::RegistryExpandString)) {
+  if (value == nullptr ||
+      (value->type != platform::RegistryString && value->type != platform::RegistryExpandString)) {
     return std::string();
   }
   return value->data.substr(0, value->data.find('\0'));

@@ -10,7 +10,8 @@
 
 namespace {
 
-const std::string Start = "CHK0000I: Configuration check (V2R3.4.2) started on Mon Dec  7 02:14:01 2026\n";
+const std::string Start =
+    "CHK0000I: Configuration check (V2R3.4.2) started on Mon Dec  7 02:14:01 2026\n";
 const std::string End = "CHK0999I: Configuration-checking utility ended.\n";
 
 LogSummary read(const std::string& text) {
@@ -49,7 +50,8 @@ TEST(LogReader, CountsEachCodeInTheCatalogsClassAndGroupsFindingsBySection) {
     EXPECT_EQ(s.sections[1].findings[0].lineNumber, 7u);
     EXPECT_EQ(s.sections[1].findings[1].findingClass, FindingClass::Attention);
   }
-  EXPECT_EQ(read(Start + "CHK0053I: ===> Configuration updates for QuorLink Server.\n" + End).kind, "update");
+  EXPECT_EQ(read(Start + "CHK0053I: ===> Configuration updates for QuorLink Server.\n" + End).kind,
+            "update");
   EXPECT_EQ(read(Start + "CHK0100I: Variables:\n" + End).kind, "variables");
   EXPECT_EQ(read(Start + "CHK0066I: Scanning c:\\x...\n" + End).kind, "scan");
   // A closing line without the start line is no log.
@@ -66,7 +68,8 @@ TEST(LogReader, KeepsBoundedMemoryOnHostileInput) {
   reader.feed("\n", 1);
   // Past the listed findings only the counts go on.
   const std::string error = "CHK0009A: The TMP directory c:\\t does not exist.\n";
-  for (std::size_t i = 0; i < LogReader::MaxFindings + 5; ++i) reader.feed(error.data(), error.size());
+  for (std::size_t i = 0; i < LogReader::MaxFindings + 5; ++i)
+    reader.feed(error.data(), error.size());
   const LogSummary s = reader.finish();
   EXPECT_EQ(s.state, LogState::Incomplete);
   EXPECT_EQ(s.errors, LogReader::MaxFindings + 6);

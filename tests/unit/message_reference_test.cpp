@@ -82,7 +82,9 @@ std::string classOfId(MessageId id) {
   return "always shown";
 }
 
-bool sourceTreeReadable(const fs::path& root) { return fs::exists(root / "docs" / "messages.md"); }
+bool sourceTreeReadable(const fs::path& root) {
+  return fs::exists(root / "docs" / "messages.md");
+}
 
 }  // namespace
 
@@ -127,22 +129,28 @@ TEST(MessageReference, GivesEachCodeTheCatalogsClassInItsEntryAndInTheTable) {
     classes[code].insert(classOfId(MessageCatalog[i].id));
     ids[code].insert(std::to_string(MessageCatalog[i].id));
   }
-  const std::regex classLine(R"(### (CHK\S+)\s*\n\s*\n> [^\n]*\n\s*\n- \*\*Class:\*\* ([a-z ]+) \(id ([0-9]+)\))");
+  const std::regex classLine(
+      R"(### (CHK\S+)\s*\n\s*\n> [^\n]*\n\s*\n- \*\*Class:\*\* ([a-z ]+) \(id ([0-9]+)\))");
   std::size_t entries = 0;
-  for (std::sregex_iterator it(reference.begin(), reference.end(), classLine), end; it != end; ++it) {
+  for (std::sregex_iterator it(reference.begin(), reference.end(), classLine), end; it != end;
+       ++it) {
     ++entries;
     const std::string code = (*it)[1];
-    EXPECT_TRUE(classes[code].count((*it)[2])) << code << " is not " << (*it)[2] << " in the catalog";
-    EXPECT_TRUE(ids[code].count((*it)[3])) << code << " has no id " << (*it)[3] << " in the catalog";
+    EXPECT_TRUE(classes[code].count((*it)[2]))
+        << code << " is not " << (*it)[2] << " in the catalog";
+    EXPECT_TRUE(ids[code].count((*it)[3]))
+        << code << " has no id " << (*it)[3] << " in the catalog";
   }
   const std::regex tableRow(R"(\n\| `(CHK\S+)` \| ([a-z ]+) \| ([0-9, ]+) \|)");
   std::set<std::string> tabled;
-  for (std::sregex_iterator it(reference.begin(), reference.end(), tableRow), end; it != end; ++it) {
+  for (std::sregex_iterator it(reference.begin(), reference.end(), tableRow), end; it != end;
+       ++it) {
     const std::string code = (*it)[1];
     tabled.insert(code);
     std::string listed;
     for (const std::string& id : ids[code]) listed += (listed.empty() ? "" : ", ") + id;
-    EXPECT_TRUE(classes[code].count((*it)[2])) << code << " is not " << (*it)[2] << " in the catalog";
+    EXPECT_TRUE(classes[code].count((*it)[2]))
+        << code << " is not " << (*it)[2] << " in the catalog";
     EXPECT_EQ((*it)[3].str(), listed) << code;
   }
   // Every entry is in the table and generated into zorivt-report.
@@ -150,7 +158,8 @@ TEST(MessageReference, GivesEachCodeTheCatalogsClassInItsEntryAndInTheTable) {
   EXPECT_EQ(ReferenceEntryCount, entries);
   for (std::size_t i = 0; i < ReferenceEntryCount; ++i) {
     EXPECT_TRUE(tabled.count(ReferenceEntries[i].code)) << ReferenceEntries[i].code;
-    EXPECT_FALSE(whatToDo(ReferenceEntries[i]).empty()) << ReferenceEntries[i].code << ": no what to do";
+    EXPECT_FALSE(whatToDo(ReferenceEntries[i]).empty())
+        << ReferenceEntries[i].code << ": no what to do";
   }
   // Code quotes keep their text, file masks included.
   EXPECT_EQ(plainText("> **Class:** `zor*.exe` and *path*"), "Class: zor*.exe and path");
@@ -161,10 +170,12 @@ TEST(MessageReference, DocumentsArePlainAsciiAndNameTheBuildsLevelAndVersion) {
   if (!sourceTreeReadable(root)) GTEST_SKIP() << "the source tree is not readable from here";
   // A level such as V2R3.4.2, and the package version in "zorivt 2.3.4",
   // "zorivt (2.3.4)", "zorivt_2.3.4_amd64.deb" or "zorivt-2.3.4-win32.zip".
-  const std::regex quoted(R"(V[0-9]+R[0-9]+\.[0-9]+\.[0-9]+|zorivt[ _(-]+([0-9]+\.[0-9]+\.[0-9]+))");
+  const std::regex quoted(
+      R"(V[0-9]+R[0-9]+\.[0-9]+\.[0-9]+|zorivt[ _(-]+([0-9]+\.[0-9]+\.[0-9]+))");
   std::size_t quotes = 0;
-  for (const char* name : {"README.md", "LICENSE", "docs/messages.md", "docs/zorivt.1", "docs/zorivt-report.1",
-                           "docs/emulated-machine.md", "docs/README.txt", "docs/changelog"}) {
+  for (const char* name :
+       {"README.md", "LICENSE", "docs/messages.md", "docs/zorivt.1", "docs/zorivt-report.1",
+        "docs/emulated-machine.md", "docs/README.txt", "docs/changelog"}) {
     const std::string text = readText(root / name);
     EXPECT_FALSE(text.empty()) << name;
     for (std::size_t i = 0, line = 1; i < text.size(); ++i) {
@@ -175,7 +186,8 @@ TEST(MessageReference, DocumentsArePlainAsciiAndNameTheBuildsLevelAndVersion) {
         break;
       }
     }
-    for (std::sregex_iterator it(text.begin(), text.end(), quoted), end; it != end; ++it, ++quotes) {
+    for (std::sregex_iterator it(text.begin(), text.end(), quoted), end; it != end;
+         ++it, ++quotes) {
       if ((*it)[1].matched) {
         EXPECT_EQ((*it)[1].str(), ZORIVT_PACKAGE_VERSION) << name << ": " << it->str();
       } else {

@@ -35,9 +35,10 @@ inline const std::string Version =
 using test_support::hostName;
 using test_support::rawSocketsAllowed;
 
-#define REQUIRE_RAW_SOCKETS()                                                            \
-  if (!net_test::rawSocketsAllowed()) GTEST_SKIP() << "ping needs raw sockets (root or " \
-                                                      "CAP_NET_RAW)"
+#define REQUIRE_RAW_SOCKETS()                        \
+  if (!net_test::rawSocketsAllowed())                \
+  GTEST_SKIP() << "ping needs raw sockets (root or " \
+                  "CAP_NET_RAW)"
 
 /// A run of its own for each test (no socket session, the TCP/IP directory
 /// not yet tested), on a machine of its own, with a log on memory.

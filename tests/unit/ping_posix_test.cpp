@@ -1,7 +1,5 @@
 // The ping's findings in network namespaces that each test makes itself
 // (nothing is sent anywhere but to their own loopback).
-#include "net/ping.h"
-
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -12,6 +10,7 @@
 #include <thread>
 
 #include "icmp_messages.h"
+#include "net/ping.h"
 #include "net_test_support.h"
 
 namespace {
@@ -115,4 +114,3 @@ TEST_F(PingInNamespace, FindingsOfEachAnswerOrNone) {
           "CHK--DBG: recv: type = 11, id = 0, seq = 0",
           "CHK0315A: Ping expected ICMP_ECHOREPLY, got message type 11 (code 0)."}));
 }
-

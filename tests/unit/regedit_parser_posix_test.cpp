@@ -108,11 +108,10 @@ TEST(RegeditParser, Regedit4AndUtf16FilesGiveEightBitText) {
   EXPECT_EQ(dataAt(old, "K", "Servers"), std::string("ZORDB\0ZORSRV\0\0", 14));
 
   TestMachine machine;
-  machine.file(
-      "registry.reg",
-      utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n"
-                u"\"Owner\"=\"Ren\u00e9 \u20ac x\U0001F600y\"\r\n"
-                u"\"Note\"=hex(2):41,00,ac,20,00,00\r\n"));
+  machine.file("registry.reg",
+               utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n"
+                         u"\"Owner\"=\"Ren\u00e9 \u20ac x\U0001F600y\"\r\n"
+                         u"\"Note\"=hex(2):41,00,ac,20,00,00\r\n"));
   RegistryTree wide = platform::posix::loadRegeditFile(machine.host("registry.reg").string());
   EXPECT_EQ(dataAt(wide, "K", "Owner"), sz("Ren\xe9 ? x?y"));
   EXPECT_EQ(dataAt(wide, "K", "Note"), sz("A?"));

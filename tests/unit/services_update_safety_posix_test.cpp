@@ -1,9 +1,9 @@
 // The services file update against other writers, planted files and
 // interrupts: updates run at once in separate processes, the file's mode,
 // owner and symbolic link, and an interrupt before each file operation.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -154,8 +154,7 @@ TEST(ServicesUpdateSafety, ModeOwnerAndSymbolicLinkSurviveAnUpdate) {
   ReportLog log(nullptr, ThresholdErrors);
   ASSERT_EQ(addServiceEntry(log, ServicesPath, "QuorLinkStart", 5010), 0);
   EXPECT_TRUE(std::filesystem::is_symlink(machine.host(Services)));
-  EXPECT_EQ(occurrences(machine.read("drive_c/real/services"), entryOf("QuorLinkStart", 5010)),
-            1u);
+  EXPECT_EQ(occurrences(machine.read("drive_c/real/services"), entryOf("QuorLinkStart", 5010)), 1u);
   EXPECT_EQ(strayFiles(machine), std::vector<std::string>{});
   EXPECT_EQ(std::filesystem::directory_iterator(machine.host("drive_c/real"))->path().filename(),
             "services");

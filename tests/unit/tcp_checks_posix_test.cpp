@@ -2,14 +2,13 @@
 // and hosts files, real raw and TCP sockets on 127.0.0.1, and, where a test
 // needs ports of its own, a network namespace that the test makes itself.
 
-#include "net/tcp_checks.h"
-
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "net/tcp_checks.h"
 #include "net_test_support.h"
 
 using net_test::PrivateNetwork;

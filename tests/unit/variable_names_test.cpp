@@ -36,7 +36,8 @@ TEST(SpellingCheck, SuggestsWhatThePlainDistanceChooses) {
     std::string key(1 + random() % (i < 290 ? 40 : 3000), ' ');
     for (char& c : key) c = alphabet[random() % alphabet.size()];
     if (i % 4 == 0) {
-      key.replace(0, std::min<std::size_t>(key.size(), 8), KnownVariableTable[i % KnownVariableCount]);
+      key.replace(0, std::min<std::size_t>(key.size(), 8),
+                  KnownVariableTable[i % KnownVariableCount]);
     }
     keys.push_back(key);
   }

@@ -152,8 +152,7 @@ TEST_F(VersionScannerTest, TheMarkerTriedFirstWinsAndLeadsInTheNextFile) {
   for (const std::string& line : test_support::splitLines(text.file)) {
     if (line.rfind("CHK0068I", 0) == 0 || line.rfind("CHK0069I", 0) == 0) found.push_back(line);
   }
-  EXPECT_EQ(found, (std::vector<std::string>{"CHK0068I: -> Corvanta one",
-                                             "CHK0068I: -> build-two",
+  EXPECT_EQ(found, (std::vector<std::string>{"CHK0068I: -> Corvanta one", "CHK0068I: -> build-two",
                                              "CHK0068I: -> build-three",
                                              "CHK0069I: No version information found in a4.bin."}));
 }

@@ -1,13 +1,15 @@
 // POSIX backend only: the host's clock and time zone.
+#include "platform/clock.h"
+
 #include <time.h>
 
 #include <cstdint>
 
-#include "platform/clock.h"
-
 namespace platform {
 
-std::int64_t currentTime() { return static_cast<std::int64_t>(::time(nullptr)); }
+std::int64_t currentTime() {
+  return static_cast<std::int64_t>(::time(nullptr));
+}
 
 bool localCalendarTime(std::int64_t when, CalendarTime& calendar) {
   const time_t host = static_cast<time_t>(when);
@@ -24,6 +26,8 @@ bool localCalendarTime(std::int64_t when, CalendarTime& calendar) {
   return true;
 }
 
-bool ctimePadsDayWithZero() { return false; }
+bool ctimePadsDayWithZero() {
+  return false;
+}
 
 }  // namespace platform

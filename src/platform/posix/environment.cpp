@@ -1,11 +1,12 @@
 // POSIX backend only: the process environment, its names compared ignoring
 // case as Windows compares them, with a POSIX PATH presented as the Windows
 // list the emulated machine would have.
+#include "platform/environment.h"
+
 #include <cstring>
 #include <string>
 
 #include "platform/ascii.h"
-#include "platform/environment.h"
 #include "platform/posix/machine.h"
 
 extern char** environ;
@@ -35,7 +36,8 @@ std::string windowsPathList(const std::string& posixList) {
 bool hasName(const char* entry, const std::string& name) {
   const char* equals = std::strchr(entry, '=');
   return equals != nullptr &&
-         ascii::equalIgnoringCase(std::string_view(entry, static_cast<std::size_t>(equals - entry)), name);
+         ascii::equalIgnoringCase(std::string_view(entry, static_cast<std::size_t>(equals - entry)),
+                                  name);
 }
 
 /// The value of the first entry of the environment whose name equals `name`

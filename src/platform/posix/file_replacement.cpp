@@ -2,6 +2,8 @@
 // The update lock is an exclusive flock() on the file itself; as a finished
 // update puts a new file in the old one's place, a waiter whose lock is on
 // the old file takes the lock again on the new one.
+#include "platform/file_replacement.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -15,7 +17,6 @@
 #include <string>
 
 #include "platform/fault_injection.h"
-#include "platform/file_replacement.h"
 #include "platform/posix/machine.h"
 
 namespace platform {
@@ -30,7 +31,9 @@ volatile std::sig_atomic_t interruptSignal = 0;
 struct sigaction previousActions[SignalCount];
 bool handlersInstalled = false;
 
-extern "C" void noteInterrupt(int signal) { interruptSignal = signal; }
+extern "C" void noteInterrupt(int signal) {
+  interruptSignal = signal;
+}
 
 void installHandlers() {
   interruptSignal = 0;
@@ -70,7 +73,9 @@ bool sameFile(const struct stat& a, const struct stat& b) {
 
 }  // namespace
 
-bool FileReplacement::interrupted() { return interruptSignal != 0; }
+bool FileReplacement::interrupted() {
+  return interruptSignal != 0;
+}
 
 bool FileReplacement::lock(const std::string& path) {
   finish();

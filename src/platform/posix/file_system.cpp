@@ -1,4 +1,6 @@
 // POSIX backend only: files and directories of the emulated machine.
+#include "platform/file_system.h"
+
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,9 +9,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/file.h"
-#include "platform/file_system.h"
 #include "platform/ascii.h"
+#include "platform/file.h"
 #include "platform/posix/machine.h"
 
 namespace platform {
@@ -52,7 +53,9 @@ bool isReadable(const std::string& path) {
   return ::access(host.c_str(), R_OK) == 0;
 }
 
-std::string currentDirectory() { return posix::Machine::current().currentDirectory(); }
+std::string currentDirectory() {
+  return posix::Machine::current().currentDirectory();
+}
 
 std::string currentDirectoryOfDrive(int drive) {
   return posix::Machine::current().currentDirectoryOfDrive(drive);
@@ -124,7 +127,9 @@ bool DirectorySearch::next(std::string& name) {
   return true;
 }
 
-void DirectorySearch::close() { state_.reset(); }
+void DirectorySearch::close() {
+  state_.reset();
+}
 
 namespace detail {
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/ascii.h"
 #include "platform/environment.h"
 #include "platform/posix/builtin_winsock.h"
 #include "platform/posix/faults.h"
-#include "platform/ascii.h"
 #include "platform/posix/machine.h"
 #include "platform/system_info.h"
 

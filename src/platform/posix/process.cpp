@@ -1,11 +1,11 @@
 // POSIX backend only: the standard streams at start.
+#include "platform/process.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
-
-#include "platform/process.h"
 
 namespace platform {
 

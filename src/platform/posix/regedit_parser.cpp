@@ -460,10 +460,12 @@ void RegistryTree::ValueIndex::add(const std::vector<RegistryValue>& values, std
   slots_[slot] = static_cast<std::uint32_t>(position + 1);
 }
 
-void RegistryTree::ValueIndex::removeSlot(std::size_t slot) { slots_[slot] = Removed; }
+void RegistryTree::ValueIndex::removeSlot(std::size_t slot) {
+  slots_[slot] = Removed;
+}
 
 void RegistryTree::ValueIndex::grow(const std::vector<RegistryValue>& values,
-                                     std::size_t slotCount) {
+                                    std::size_t slotCount) {
   std::vector<std::uint32_t> old = std::move(slots_);
   slots_.assign(slotCount, 0);
   used_ = 0;

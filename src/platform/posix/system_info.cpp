@@ -1,10 +1,11 @@
 // POSIX backend only: the Windows version and directory of the emulated
 // machine, read from its registry as Windows keeps them there.
+#include "platform/system_info.h"
+
 #include <cstdio>
 #include <string>
 
 #include "platform/registry.h"
-#include "platform/system_info.h"
 
 namespace platform {
 namespace {
@@ -53,7 +54,8 @@ MachineVersion readMachineVersion() {
   RegistryHandle key = 0;
   if (registryOpenKey(LocalMachineKey, NtKey, RegistryAccess::QueryValue, key) == RegistrySuccess) {
     std::string value;
-    if (readString(key, "CurrentVersion", value)) parseVersion(value, result.info.major, result.info.minor);
+    if (readString(key, "CurrentVersion", value))
+      parseVersion(value, result.info.major, result.info.minor);
     if (readString(key, "SystemRoot", value) && !value.empty()) result.directory = value;
     registryCloseKey(key);
     return result;
@@ -64,7 +66,8 @@ MachineVersion readMachineVersion() {
     result.info.build = 0;
     result.directory = "C:\\WINDOWS";
     std::string value;
-    if (readString(key, "VersionNumber", value)) parseVersion(value, result.info.major, result.info.minor);
+    if (readString(key, "VersionNumber", value))
+      parseVersion(value, result.info.major, result.info.minor);
     if (readString(key, "SystemRoot", value) && !value.empty()) result.directory = value;
     registryCloseKey(key);
   }
@@ -78,6 +81,8 @@ bool windowsVersion(VersionInfo& info) {
   return true;
 }
 
-std::string windowsDirectory() { return readMachineVersion().directory; }
+std::string windowsDirectory() {
+  return readMachineVersion().directory;
+}
 
 }  // namespace platform

@@ -86,7 +86,7 @@ int ZORIVT_WSAAPI sendTo(Socket s, const char* data, int length, int flags,
 int ZORIVT_WSAAPI recvFrom(Socket s, char* buffer, int length, int flags, winsock::SockAddr* from,
                            int* fromLength);
 int ZORIVT_WSAAPI selectSockets(int count, winsock::FdSet* readSet, winsock::FdSet* writeSet,
-                         winsock::FdSet* errorSet, const winsock::TimeVal* timeout);
+                                winsock::FdSet* errorSet, const winsock::TimeVal* timeout);
 int ZORIVT_WSAAPI getSockName(Socket s, winsock::SockAddr* address, int* length);
 
 }  // namespace platform::posix::wsock

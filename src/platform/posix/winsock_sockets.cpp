@@ -111,7 +111,7 @@ int ZORIVT_WSAAPI closeSocket(Socket s) {
 }
 
 int ZORIVT_WSAAPI sendTo(Socket s, const char* data, int length, int flags,
-                           const winsock::SockAddr* to, int toLength) {
+                         const winsock::SockAddr* to, int toLength) {
   if (!started()) return winsock::SocketError;
   const int fd = descriptorOf(s);
   if (fd < 0) return winsock::SocketError;
@@ -133,7 +133,7 @@ int ZORIVT_WSAAPI sendTo(Socket s, const char* data, int length, int flags,
 }
 
 int ZORIVT_WSAAPI recvFrom(Socket s, char* buffer, int length, int flags, winsock::SockAddr* from,
-                             int* fromLength) {
+                           int* fromLength) {
   if (!started()) return winsock::SocketError;
   const int fd = descriptorOf(s);
   if (fd < 0) return winsock::SocketError;
@@ -167,14 +167,15 @@ int ZORIVT_WSAAPI recvFrom(Socket s, char* buffer, int length, int flags, winsoc
 }
 
 int ZORIVT_WSAAPI selectSockets(int, winsock::FdSet* readSet, winsock::FdSet* writeSet,
-                           winsock::FdSet* errorSet, const winsock::TimeVal* timeout) {
+                                winsock::FdSet* errorSet, const winsock::TimeVal* timeout) {
   if (!started()) return winsock::SocketError;
   winsock::FdSet* sets[3] = {readSet, writeSet, errorSet};
   const short events[3] = {POLLIN, POLLOUT, POLLPRI};
   std::vector<pollfd> polled;
   for (int k = 0; k < 3; ++k) {
     if (sets[k] == nullptr) continue;
-    if (sets[k]->fd_count > static_cast<std::uint32_t>(winsock::FdSetSize)) return fail(winsock::WsaEinval);
+    if (sets[k]->fd_count > static_cast<std::uint32_t>(winsock::FdSetSize))
+      return fail(winsock::WsaEinval);
     for (std::uint32_t i = 0; i < sets[k]->fd_count; ++i) {
       const int fd = descriptorOf(sets[k]->fd_array[i]);
       if (fd < 0) return winsock::SocketError;

@@ -1,8 +1,8 @@
 // Win32 backend only: the clock as FILETIME, 100-nanosecond intervals since
 // 1601, which every Windows NT has in 64 bits.
-#include <windows.h>
-
 #include "platform/clock.h"
+
+#include <windows.h>
 
 namespace platform {
 namespace {
@@ -14,9 +14,8 @@ constexpr std::int64_t TicksPerSecond = 10000000;
 std::int64_t currentTime() {
   FILETIME now;
   GetSystemTimeAsFileTime(&now);
-  const std::int64_t ticks =
-      static_cast<std::int64_t>((static_cast<std::uint64_t>(now.dwHighDateTime) << 32) |
-                                now.dwLowDateTime);
+  const std::int64_t ticks = static_cast<std::int64_t>(
+      (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
   return (ticks - UnixEpoch) / TicksPerSecond;
 }
 
@@ -43,6 +42,8 @@ bool localCalendarTime(std::int64_t when, CalendarTime& calendar) {
   return true;
 }
 
-bool ctimePadsDayWithZero() { return true; }
+bool ctimePadsDayWithZero() {
+  return true;
+}
 
 }  // namespace platform

@@ -1,7 +1,7 @@
 // Win32 backend only: the process environment.
-#include <cstdlib>
-
 #include "platform/environment.h"
+
+#include <cstdlib>
 
 namespace platform {
 

@@ -2,6 +2,8 @@
 // file beside the target ("<name>.lck") held open with no sharing, deleted
 // by the system when its handle closes, whatever ends the process; a second
 // update waits until it can open it.
+#include "platform/file_replacement.h"
+
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -10,7 +12,6 @@
 #include <string>
 
 #include "platform/fault_injection.h"
-#include "platform/file_replacement.h"
 
 namespace platform {
 namespace {
@@ -42,7 +43,9 @@ ReplaceFileProcedure replaceFileProcedure() {
 
 }  // namespace
 
-bool FileReplacement::interrupted() { return interruptEvent != 0; }
+bool FileReplacement::interrupted() {
+  return interruptEvent != 0;
+}
 
 bool FileReplacement::lock(const std::string& path) {
   finish();
@@ -53,9 +56,9 @@ bool FileReplacement::lock(const std::string& path) {
   target_ = path;
   const std::string lockPath = path + ".lck";
   while (!interrupted()) {
-    HANDLE handle = CreateFileA(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE,
-                                nullptr);
+    HANDLE handle =
+        CreateFileA(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                    OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (handle != INVALID_HANDLE_VALUE) {
       lockHandle_ = reinterpret_cast<std::intptr_t>(handle);
       DWORD attributes = GetFileAttributesA(path.c_str());

@@ -1,5 +1,7 @@
 // Win32 backend only: files and directories through the Windows C runtime
 // and the Win32 file functions.
+#include "platform/file_system.h"
+
 #include <direct.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -10,7 +12,6 @@
 #include <string>
 
 #include "platform/file.h"
-#include "platform/file_system.h"
 
 namespace platform {
 
@@ -21,7 +22,9 @@ bool fileMode(const std::string& path, unsigned& mode) {
   return true;
 }
 
-bool isReadable(const std::string& path) { return _access(path.c_str(), 4) == 0; }
+bool isReadable(const std::string& path) {
+  return _access(path.c_str(), 4) == 0;
+}
 
 std::string currentDirectory() {
   // A directory longer than MAX_PATH is possible on current Windows: the
@@ -60,7 +63,9 @@ struct DirectorySearch::State {
 };
 
 DirectorySearch::DirectorySearch() = default;
-DirectorySearch::~DirectorySearch() { close(); }
+DirectorySearch::~DirectorySearch() {
+  close();
+}
 DirectorySearch::DirectorySearch(DirectorySearch&&) noexcept = default;
 DirectorySearch& DirectorySearch::operator=(DirectorySearch&& other) noexcept {
   if (this != &other) {

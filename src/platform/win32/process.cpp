@@ -1,9 +1,9 @@
 // Win32 backend only: the standard streams at start.
+#include "platform/process.h"
+
 #include <windows.h>
 
 #include <cstdio>
-
-#include "platform/process.h"
 
 namespace platform {
 

@@ -2,13 +2,15 @@
 // program is 32-bit, like the product: on 64-bit Windows it reads the 32-bit
 // registry view by itself, where the product's 32-bit installer writes its
 // keys, and the system keys it reads are shared by both views.
-#include <windows.h>
-
 #include "platform/registry.h"
+
+#include <windows.h>
 
 namespace platform {
 namespace {
-HKEY toKey(RegistryHandle handle) { return reinterpret_cast<HKEY>(handle); }
+HKEY toKey(RegistryHandle handle) {
+  return reinterpret_cast<HKEY>(handle);
+}
 }  // namespace
 
 const RegistryHandle LocalMachineKey = reinterpret_cast<RegistryHandle>(HKEY_LOCAL_MACHINE);

@@ -1,7 +1,7 @@
 // Win32 backend only: the Windows version and directory.
-#include <windows.h>
-
 #include "platform/system_info.h"
+
+#include <windows.h>
 
 namespace platform {
 
