@@ -9,26 +9,34 @@ bool isControl(unsigned char c) {
   return (c < 0x20 && c != '\t') || c == 0x7f;
 }
 
-}  // namespace
-
-std::string visibleText(const std::string& value) {
+/// Appends `value` to `out` with each control character in its visible form.
+void appendVisible(std::string& out, const std::string& value) {
   std::size_t controls = 0;
   for (char c : value) controls += isControl(static_cast<unsigned char>(c)) ? 1 : 0;
-  if (controls == 0) return value;
+  if (controls == 0) {
+    out += value;
+    return;
+  }
   static const char Hex[] = "0123456789abcdef";
-  std::string shown;
-  shown.reserve(value.size() + controls * 5);
+  out.reserve(out.size() + value.size() + controls * 5);
   for (char c : value) {
     const unsigned char byte = static_cast<unsigned char>(c);
     if (!isControl(byte)) {
-      shown += c;
+      out += c;
       continue;
     }
-    shown += "<0x";
-    shown += Hex[byte >> 4];
-    shown += Hex[byte & 0x0f];
-    shown += '>';
+    out += "<0x";
+    out += Hex[byte >> 4];
+    out += Hex[byte & 0x0f];
+    out += '>';
   }
+}
+
+}  // namespace
+
+std::string visibleText(const std::string& value) {
+  std::string shown;
+  appendVisible(shown, value);
   return shown;
 }
 
@@ -43,7 +51,7 @@ Message Message::arg(const Str& value) const {
       std::string composed;
       composed.reserve(text.size() + value.length());
       composed.append(text, 0, p);
-      composed += visibleText(value.str());
+      appendVisible(composed, value.str());
       composed.append(text, p + 2, std::string::npos);
       result.text_ = Str(std::move(composed));
       break;

@@ -77,8 +77,7 @@ void report(ReportLog& log, MessageId id, const Args&... args) {
   log.flush();  // text streamed before must not travel under this id
   log.run().setMessageId(id);
   Message m = detail::compose(log, id, args...);
-  log << m.text().str() << '\n';
-  log.flush();
+  log.deliverLine(m.text().str());
 }
 
 /// The same without the line end: for a text that already ends with one, or

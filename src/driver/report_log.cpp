@@ -1,5 +1,6 @@
 #include "driver/report_log.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -40,6 +41,21 @@ ReportBuffer::int_type ReportBuffer::overflow(int_type c) {
   *pptr() = traits_type::to_char_type(c);
   pbump(1);
   return 0;
+}
+
+std::streamsize ReportBuffer::xsputn(const char* bytes, std::streamsize count) {
+  // Grown once to the size a long text needs, rather than doubled a
+  // character at a time, which would hold the text up to three times.
+  const std::size_t used = static_cast<std::size_t>(pptr() - pbase());
+  const std::size_t wanted = static_cast<std::size_t>(count);
+  if (used + wanted > area_.size()) {
+    area_.resize(used + wanted);
+    setp(area_.data(), area_.data() + area_.size());
+    pbump(static_cast<int>(used));
+  }
+  std::copy(bytes, bytes + wanted, pptr());
+  pbump(static_cast<int>(wanted));
+  return count;
 }
 
 ReportBuffer::int_type ReportBuffer::underflow() {
@@ -89,39 +105,52 @@ bool ReportLog::finish() {
 }
 
 void ReportLog::deliver(const char* bytes, std::size_t count) {
+  deliverPieces(bytes, count, "", 0);
+}
+
+void ReportLog::deliverLine(const std::string& text) {
+  deliverPieces(text.data(), text.size(), "\n", 1);
+}
+
+void ReportLog::deliverPieces(const char* bytes, std::size_t count, const char* more,
+                              std::size_t moreCount) {
   const MessageId id = run_.messageId();
   run_.setMessageId(NeutralMessageId);
-  if (count == 0) return;
+  if (count + moreCount == 0) return;
   if (id > run_.displayThreshold() && !consoleFailed_) {
-    // One write a message; the C runtime buffers the console as it does
-    // (by line on a terminal, in blocks into a file or pipe), so that the
-    // library loader's progress line on the same stream keeps its place.
+    // The C runtime buffers the console as it does (by line on a terminal,
+    // in blocks into a file or pipe), so that the library loader's progress
+    // line on the same stream keeps its place.
     if (text_ != nullptr) {
-      text_->console.append(bytes, count);
+      text_->console.append(bytes, count).append(more, moreCount);
     } else {
-      consoleFailed_ = std::fwrite(bytes, 1, count, stdout) != count;
+      consoleFailed_ = std::fwrite(bytes, 1, count, stdout) != count ||
+                       std::fwrite(more, 1, moreCount, stdout) != moreCount;
     }
   }
   const bool hiddenDebug = id == DebugMessageId && !debugMode();
-  if (!hiddenDebug && hasFile_ && fileGood_ && !fileFailed_) toFile(bytes, count);
+  if (!hiddenDebug && hasFile_ && fileGood_ && !fileFailed_) toFile(bytes, count, more, moreCount);
 }
 
-void ReportLog::toFile(const char* bytes, std::size_t count) {
+void ReportLog::toFile(const char* bytes, std::size_t count, const char* more,
+                       std::size_t moreCount) {
   if (text_ != nullptr) {
-    text_->file.append(bytes, count);
+    text_->file.append(bytes, count).append(more, moreCount);
     return;
   }
-  if (fileBlock_.size() + count < FileBlockSize) {
-    fileBlock_.append(bytes, count);
+  const std::size_t total = count + moreCount;
+  if (fileBlock_.size() + total < FileBlockSize) {
+    fileBlock_.append(bytes, count).append(more, moreCount);
     return;
   }
   // The block is full: out with it, and with a message of a block or more
-  // straight after it instead of through the block.
-  if (count < FileBlockSize) {
-    fileBlock_.append(bytes, count);
+  // straight after it instead of through the block. Either way only whole
+  // lines reach the disk.
+  if (total < FileBlockSize) {
+    fileBlock_.append(bytes, count).append(more, moreCount);
     writeFile(fileBlock_.data(), fileBlock_.size());
-  } else if (writeFile(fileBlock_.data(), fileBlock_.size())) {
-    writeFile(bytes, count);
+  } else if (writeFile(fileBlock_.data(), fileBlock_.size()) && writeFile(bytes, count)) {
+    writeFile(more, moreCount);
   }
   fileBlock_.clear();
 }

@@ -35,6 +35,7 @@ class ReportBuffer : public std::streambuf {
   int sync() override;
   int_type overflow(int_type c) override;
   int_type underflow() override;
+  std::streamsize xsputn(const char* bytes, std::streamsize count) override;
 
  private:
   void resetArea();
@@ -92,9 +93,13 @@ class ReportLog : public std::ostream {
   /// every line. A failed file write is remembered and ends the file's
   /// writes, so that no later line lands after a gap.
   void deliver(const char* bytes, std::size_t count);
+  /// One hand-over of a message's text and its line end, as deliver() of
+  /// the two joined, without joining them: a long message is not copied.
+  void deliverLine(const std::string& text);
 
  private:
-  void toFile(const char* bytes, std::size_t count);
+  void deliverPieces(const char* bytes, std::size_t count, const char* more, std::size_t moreCount);
+  void toFile(const char* bytes, std::size_t count, const char* more, std::size_t moreCount);
   bool writeFile(const char* bytes, std::size_t count);
   void stopFile();
 
