@@ -47,11 +47,38 @@ constexpr bool idsAreUnique() {
 }
 static_assert(idsAreUnique(), "two catalog rows share an id");
 
+/// Every id lies in 26000..27999: a row index per id (0 for none, else the
+/// row's position plus one), made at compile time, so that a lookup costs
+/// one step rather than a walk over the catalog for every message written.
+constexpr MessageId LowestId = 26000;
+constexpr std::size_t IdSpan = 2000;
+
+struct RowIndex {
+  unsigned short rowOf[IdSpan];
+};
+
+constexpr RowIndex makeRowIndex() {
+  RowIndex index{};
+  for (std::size_t i = 0; i < std::size(MessageCatalog); ++i) {
+    index.rowOf[MessageCatalog[i].id - LowestId] = static_cast<unsigned short>(i + 1);
+  }
+  return index;
+}
+
+constexpr bool idsAreInRange() {
+  for (const MessageRow& row : MessageCatalog) {
+    if (row.id < LowestId || row.id >= LowestId + IdSpan) return false;
+  }
+  return true;
+}
+static_assert(idsAreInRange(), "a catalog id lies outside 26000..27999");
+
+constexpr RowIndex CatalogIndex = makeRowIndex();
+
 }  // namespace
 
 const char* lookupMessageText(MessageId id) {
-  for (const MessageRow& row : MessageCatalog) {
-    if (row.id == id) return row.text;
-  }
-  return nullptr;
+  if (id < LowestId || id >= LowestId + IdSpan) return nullptr;
+  const unsigned short row = CatalogIndex.rowOf[id - LowestId];
+  return row == 0 ? nullptr : MessageCatalog[row - 1].text;
 }
