@@ -64,9 +64,7 @@ TEST(Discovery, RegistryDirectoryWithItsBinIsTheProductPath) {
 // order is the registry's, which differs under Wine.
 TEST(Discovery, DemoMachineProductAndObjectStoreKeysAreFound) {
   TestMachine machine;
-  std::filesystem::copy(
-      std::string(ZORIVT_SOURCE_DIR) + "/examples/demo-machine", machine.root(),
-      std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+  e2e::copyDemoMachine(machine);
   machine.workingDirectory("drive_c/Corvanta").env("OS_ROOTDIR", "C:\\ODI\\OSTORE");
   RunResult run = machine.run({"-i"});
   EXPECT_EQ(run.exitStatus, 0) << run.command;

@@ -88,14 +88,8 @@ RunResult TestMachine::run(const std::vector<std::string>& arguments) const {
   const fs::path outPath = folder_ / "stdout.txt";
   const fs::path errPath = folder_ / "stderr.txt";
 
-  std::vector<std::string> envp;
+  std::vector<std::string> envp = sanitizerSettings(environment_);
   for (const auto& [name, value] : environment_) envp.push_back(name + "=" + value);
-  // A sanitized checker keeps the sanitizer settings of the test run.
-  for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
-    const char* value = std::getenv(name);
-    if (value != nullptr && !environment_.count(name))
-      envp.push_back(std::string(name) + "=" + value);
-  }
   if (windowsBuild()) {
     const fs::path& prefix = wine::currentPrefix();
     const wine::Environment environment(environment_.begin(), environment_.end());
@@ -122,6 +116,21 @@ RunResult TestMachine::run(const std::vector<std::string>& arguments) const {
   result.err = splitLines(consoleText(readFile(errPath)));
   result.log = splitLines(consoleText(readFile(cwd / "zorivt.log")));
   return result;
+}
+
+std::vector<std::string> sanitizerSettings(const std::map<std::string, std::string>& except) {
+  std::vector<std::string> settings;
+  for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && !except.count(name))
+      settings.push_back(std::string(name) + "=" + value);
+  }
+  return settings;
+}
+
+void copyDemoMachine(const TestMachine& machine) {
+  fs::copy(fs::path(ZORIVT_SOURCE_DIR) / "examples" / "demo-machine", machine.root(),
+           fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
 bool windowsBuild() {

@@ -79,6 +79,13 @@ class TestMachine : public test_support::MachineDirectory {
 /// Whether the checker under test is the Windows build (run under Wine).
 bool windowsBuild();
 
+/// The sanitizer settings of the test run ("NAME=value"), which a sanitized
+/// program the tests start must keep; those named in `except` are left out.
+std::vector<std::string> sanitizerSettings(const std::map<std::string, std::string>& except = {});
+
+/// Lays out the bundled demo machine (examples/demo-machine) in `machine`.
+void copyDemoMachine(const TestMachine& machine);
+
 /// The checker under test.
 std::string checkerBinary();
 

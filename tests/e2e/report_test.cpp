@@ -33,9 +33,7 @@ const fs::path SourceDir = ZORIVT_SOURCE_DIR;
 /// The environment of programs the tests start besides the checker: the
 /// given settings and the sanitizer settings of the test run.
 std::vector<std::string> environment(std::vector<std::string> settings) {
-  for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
-    if (const char* value = std::getenv(name)) settings.push_back(std::string(name) + "=" + value);
-  }
+  for (std::string& setting : e2e::sanitizerSettings()) settings.push_back(std::move(setting));
   return settings;
 }
 
@@ -60,8 +58,7 @@ Output report(const std::vector<std::string>& arguments, const fs::path& directo
 /// examples/run-demo sets it, run from the product directory.
 std::unique_ptr<e2e::TestMachine> demoMachine() {
   auto machine = std::make_unique<e2e::TestMachine>();
-  fs::copy(SourceDir / "examples" / "demo-machine", machine->root(),
-           fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  e2e::copyDemoMachine(*machine);
   machine->env("PATH", "C:\\Corvanta\\bin;C:\\WINNT\\system32;C:\\WINNT;C:\\ODI\\OSTORE\\bin")
       .env("TMP", "C:\\TEMP")
       .env("OS_ROOTDIR", "C:\\ODI\\OSTORE")
