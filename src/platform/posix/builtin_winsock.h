@@ -11,4 +11,12 @@ namespace platform::posix {
 /// caller's business.
 ProcedureAddress builtinWinsockProcedure(const char* name);
 
+/// True when the current machine has a `network` file: the built-in
+/// wsock32 then answers from the recorded calls it holds (winsock_replay.cpp).
+bool networkReplayActive();
+
+/// The procedure of the replaying wsock32 named `name`; null for any other
+/// name, as builtinWinsockProcedure.
+ProcedureAddress replayWinsockProcedure(const char* name);
+
 }  // namespace platform::posix
