@@ -57,6 +57,7 @@ nt::CallRecord call(const char* procedure, std::string key, std::string result) 
 
 /// Keeps the record; when the call failed, with the error code it left.
 void keep(nt::CallRecord&& record, bool failed) {
+  if (!recording) return;
   if (failed) {
     record.failed = true;
     record.error = real.lastError != nullptr ? real.lastError() : 0;
@@ -307,6 +308,11 @@ void startNetworkRecording() {
 
 bool networkRecordingActive() {
   return recording;
+}
+
+void stopNetworkRecording() {
+  recording = false;
+  records().clear();
 }
 
 std::string networkRecordingText() {

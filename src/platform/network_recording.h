@@ -18,6 +18,9 @@ namespace platform {
 // then returns recording wrappers around the real procedures.
 void startNetworkRecording();
 bool networkRecordingActive();
+/// Ends the recording and forgets the calls kept (wrappers handed out before
+/// pass calls on unrecorded); a later start begins a new recording.
+void stopNetworkRecording();
 // The recorded calls in the machine directory's `network` file format (empty when none).
 std::string networkRecordingText();
 // One line per recorded call for MANIFEST.txt (e.g. "gethostbyname corvdb -> 127.0.0.2").
