@@ -93,8 +93,8 @@ winsock::HostEnt* keepHost(nt::CallRecord&& record, winsock::HostEnt* entry) {
     addTextList(record, "alias", entry->h_aliases);
     // Winsock 1.1 gives IPv4 entries only; another kind keeps no address.
     if (entry->h_addrtype == winsock::AfInet && entry->h_length == 4) {
-      for (int i = 0; entry->h_addr_list != nullptr && entry->h_addr_list[i] != nullptr &&
-                      i < MaxListEntries;
+      for (int i = 0;
+           entry->h_addr_list != nullptr && entry->h_addr_list[i] != nullptr && i < MaxListEntries;
            ++i) {
         std::uint32_t address;
         std::memcpy(&address, entry->h_addr_list[i], 4);
@@ -138,7 +138,8 @@ winsock::ServEnt* ZORIVT_WSAAPI getServByName(const char* name, const char* prot
   if (entry != nullptr) {
     addField(record, "name", nt::quoted(entry->s_name));
     addTextList(record, "alias", entry->s_aliases);
-    addField(record, "port", std::to_string(hostOrder16(static_cast<std::uint16_t>(entry->s_port))));
+    addField(record, "port",
+             std::to_string(hostOrder16(static_cast<std::uint16_t>(entry->s_port))));
     addField(record, "protocol", nt::quoted(entry->s_proto));
   }
   keep(std::move(record), entry == nullptr);
@@ -229,9 +230,9 @@ int ZORIVT_WSAAPI closeSocket(Socket s) {
 int ZORIVT_WSAAPI sendTo(Socket s, const char* data, int length, int flags,
                          const winsock::SockAddr* to, int toLength) {
   const int result = real.sendTo(s, data, length, flags, to, toLength);
-  keep(call("sendto", nt::key::sendTo(s, data, length, flags, to, toLength),
-            std::to_string(result)),
-       result < 0);
+  keep(
+      call("sendto", nt::key::sendTo(s, data, length, flags, to, toLength), std::to_string(result)),
+      result < 0);
   return result;
 }
 

@@ -221,8 +221,9 @@ std::string setText(const winsock::FdSet* set) {
   if (set == nullptr) return "null";
   if (set->fd_count == 0) return "empty";
   std::string text;
-  const std::uint32_t count =
-      set->fd_count < winsock::FdSetSize ? set->fd_count : static_cast<std::uint32_t>(winsock::FdSetSize);
+  const std::uint32_t count = set->fd_count < winsock::FdSetSize
+                                  ? set->fd_count
+                                  : static_cast<std::uint32_t>(winsock::FdSetSize);
   for (std::uint32_t i = 0; i < count; ++i) {
     if (i > 0) text += ',';
     text += socketText(set->fd_array[i]);
@@ -308,7 +309,8 @@ std::string socket(int family, int type, int protocol) {
 
 std::string setSockOpt(winsock::Socket s, int level, int option, const char* value, int length) {
   const std::string bytes =
-      value == nullptr ? "null" : quotedBytes(value, length > 0 ? static_cast<std::size_t>(length) : 0);
+      value == nullptr ? "null"
+                       : quotedBytes(value, length > 0 ? static_cast<std::size_t>(length) : 0);
   return socketText(s) + " " + decimal(level) + " " + decimal(option) + " " + bytes;
 }
 
@@ -319,7 +321,8 @@ std::string withAddress(winsock::Socket s, const winsock::SockAddr* address, int
 std::string sendTo(winsock::Socket s, const char* data, int length, int flags,
                    const winsock::SockAddr* to, int toLength) {
   const std::string bytes =
-      data == nullptr ? "null" : quotedBytes(data, length > 0 ? static_cast<std::size_t>(length) : 0);
+      data == nullptr ? "null"
+                      : quotedBytes(data, length > 0 ? static_cast<std::size_t>(length) : 0);
   return socketText(s) + " " + bytes + " " + decimal(flags) + " " +
          (to == nullptr ? std::string("null") : endpointText(to, toLength));
 }

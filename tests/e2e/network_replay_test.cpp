@@ -42,8 +42,9 @@ TEST(NetworkReplay, AReplayedRunWritesTheLogOfTheRecordedOne) {
   if (std::string(ZORIVT_NETWORK_RECORDER).empty()) GTEST_SKIP() << "no recording driver built";
   TestMachine machine;
   const std::string etc = e2e::windowsDirectoryOnMachine() + "/system32/drivers/etc/";
-  machine.file(etc + "hosts", "127.0.0.1 localhost\n127.0.0.1 " + e2e::hostName() +
-                                  "\n127.0.0.9 quorhost\n")
+  machine
+      .file(etc + "hosts",
+            "127.0.0.1 localhost\n127.0.0.1 " + e2e::hostName() + "\n127.0.0.9 quorhost\n")
       .file(etc + "services", "QuorLinkAttach 5011/tcp\n")
       .file("drive_c/zorpisrv.exe", "")
       .file("drive_c/zorbobcl.exe", "")

@@ -126,9 +126,9 @@ TEST_F(NetworkReplay, ACallWithoutARecordFailsAtOnceAndSaysSoOnce) {
   EXPECT_EQ(lastError(), winsock::WsaEhostunreach);
   winsock::FdSet readSet{1, {socket}};
   const winsock::TimeVal longWait{3600, 0};  // a time-out answers at once
-  EXPECT_EQ(reinterpret_cast<winsock::SelectFn>(bind("select"))(8, &readSet, nullptr, nullptr,
-                                                                  &longWait),
-            0);
+  EXPECT_EQ(
+      reinterpret_cast<winsock::SelectFn>(bind("select"))(8, &readSet, nullptr, nullptr, &longWait),
+      0);
   EXPECT_EQ(readSet.fd_count, 0u);
   EXPECT_EQ(reinterpret_cast<winsock::SocketFn>(bind("socket"))(2, 1, 0), winsock::InvalidSocket);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),

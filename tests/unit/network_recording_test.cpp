@@ -1,12 +1,13 @@
 // The network file's text (escapes, tolerance of hand edits) and the
 // recording of a socket library's real answers: the built-in one on POSIX,
 // the system's wsock32 on Windows (under Wine in the test runs).
+#include "platform/network_recording.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "platform/library.h"
-#include "platform/network_recording.h"
 #include "platform/network_text.h"
 #include "platform/winsock_abi.h"
 #include "test_machine.h"
@@ -92,12 +93,12 @@ TEST(NetworkRecording, KeepsTheAnswersOfTheRealSocketLibrary) {
   platform::startNetworkRecording();
   platform::ModuleHandle module = platform::loadLibrary("wsock32");
   ASSERT_NE(module, nullptr);
-  auto startup = reinterpret_cast<winsock::WsaStartupFn>(
-      platform::procedureAddress(module, "WSAStartup"));
+  auto startup =
+      reinterpret_cast<winsock::WsaStartupFn>(platform::procedureAddress(module, "WSAStartup"));
   auto byName = reinterpret_cast<winsock::GetHostByNameFn>(
       platform::procedureAddress(module, "gethostbyname"));
-  auto cleanup = reinterpret_cast<winsock::WsaCleanupFn>(
-      platform::procedureAddress(module, "WSACleanup"));
+  auto cleanup =
+      reinterpret_cast<winsock::WsaCleanupFn>(platform::procedureAddress(module, "WSACleanup"));
   ASSERT_TRUE(startup && byName && cleanup);
   winsock::WsaData data{};
   ASSERT_EQ(startup(winsock::Version11, &data), 0);
@@ -110,9 +111,9 @@ TEST(NetworkRecording, KeepsTheAnswersOfTheRealSocketLibrary) {
   platform::stopNetworkRecording();
   platform::freeLibrary(module);
 
-  const std::string expected =
-      "WSAStartup 1.1 -> 0\n  version 1.1\n  high-version " + nt::versionText(data.wHighVersion) +
-      "\n  description " + nt::quoted(data.szDescription) + "\n  status \"Running\"\n";
+  const std::string expected = "WSAStartup 1.1 -> 0\n  version 1.1\n  high-version " +
+                               nt::versionText(data.wHighVersion) + "\n  description " +
+                               nt::quoted(data.szDescription) + "\n  status \"Running\"\n";
   EXPECT_EQ(text.compare(0, expected.size(), expected), 0) << text;
   EXPECT_NE(text.find("gethostbyname \"localhost\" -> found\n  name " + nt::quoted(name.c_str())),
             std::string::npos)

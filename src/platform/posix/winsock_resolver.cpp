@@ -321,8 +321,8 @@ winsock::ServEnt* ZORIVT_WSAAPI getServByName(const char* name, const char* prot
     bool matches = row[0] == name;
     for (std::size_t i = 2; i < row.size() && !matches; ++i) matches = row[i] == name;
     if (!matches) continue;
-    return publishService(row[0], Row(row.begin() + 2, row.end()),
-                          static_cast<std::uint16_t>(port), rowProtocol);
+    return publishService(row[0], Row(row.begin() + 2, row.end()), static_cast<std::uint16_t>(port),
+                          rowProtocol);
   }
   return failNull<winsock::ServEnt>(winsock::WsaNoData);
 }
