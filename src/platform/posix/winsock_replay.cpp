@@ -393,17 +393,7 @@ int ZORIVT_WSAAPI getSockName(Socket s, winsock::SockAddr* address, int* length)
   return 0;
 }
 
-struct Export {
-  const char* name;
-  ProcedureAddress address;
-};
-
-template <typename Fn>
-ProcedureAddress exported(Fn procedure) {
-  return reinterpret_cast<ProcedureAddress>(procedure);
-}
-
-const Export ReplayExports[] = {
+const WinsockExport ReplayExports[] = {
     {"gethostname", exported<winsock::GetHostNameFn>(&getHostName)},
     {"gethostbyname", exported<winsock::GetHostByNameFn>(&getHostByName)},
     {"gethostbyaddr", exported<winsock::GetHostByAddrFn>(&getHostByAddr)},
@@ -432,12 +422,9 @@ bool networkReplayActive() {
 }
 
 ProcedureAddress replayWinsockProcedure(const char* name) {
-  if (name == nullptr) return nullptr;
-  for (const Export& e : ReplayExports) {
-    if (std::strcmp(e.name, name) == 0) return e.address;
-  }
   // The byte order and WSAGetLastError are the emulation's own.
-  return builtinWinsockProcedure(name);
+  const ProcedureAddress address = findExport(ReplayExports, name);
+  return address != nullptr ? address : builtinWinsockProcedure(name);
 }
 
 }  // namespace platform::posix
