@@ -70,7 +70,7 @@ void addField(nt::CallRecord& record, const char* name, std::string value) {
 }
 
 void addTextList(nt::CallRecord& record, const char* name, char** list) {
-  for (int i = 0; list != nullptr && list[i] != nullptr && i < MaxListEntries; ++i) {
+  for (int i = 0; list != nullptr && i < MaxListEntries && list[i] != nullptr; ++i) {
     addField(record, name, nt::quoted(list[i]));
   }
 }
@@ -94,7 +94,7 @@ winsock::HostEnt* keepHost(nt::CallRecord&& record, winsock::HostEnt* entry) {
     // Winsock 1.1 gives IPv4 entries only; another kind keeps no address.
     if (entry->h_addrtype == winsock::AfInet && entry->h_length == 4) {
       for (int i = 0;
-           entry->h_addr_list != nullptr && entry->h_addr_list[i] != nullptr && i < MaxListEntries;
+           entry->h_addr_list != nullptr && i < MaxListEntries && entry->h_addr_list[i] != nullptr;
            ++i) {
         std::uint32_t address;
         std::memcpy(&address, entry->h_addr_list[i], 4);

@@ -1,14 +1,17 @@
 // The network file's text (escapes, tolerance of hand edits) and the
 // recording of a socket library's real answers: the built-in one on POSIX,
 // the system's wsock32 on Windows (under Wine in the test runs).
-#include "platform/network_recording.h"
+// (The header under test comes first: on Windows GoogleTest brings in
+// <windows.h>, whose <winsock.h> makes s_addr a macro.)
+#include "platform/network_text.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "platform/library.h"
-#include "platform/network_text.h"
+#include "platform/network_recording.h"
 #include "platform/winsock_abi.h"
 #include "test_machine.h"
 
@@ -61,15 +64,15 @@ TEST(NetworkText, RecordsReadBackAsWrittenAndBadLinesAreSkipped) {
 TEST(NetworkText, AddressesSocketsAndSetsReadBack) {
   winsock::SockAddrIn in{};
   in.sin_family = winsock::AfInet;
-  in.sin_port = 0x8913;  // 5001 in network byte order on a little-endian host
-  in.sin_addr.s_addr = 0x0900007F;
+  std::memcpy(&in.sin_port, "\x13\x89", 2);  // 5001
+  std::memcpy(&in.sin_addr, "\x7F\x00\x00\x09", 4);
   const auto* address = reinterpret_cast<const winsock::SockAddr*>(&in);
   EXPECT_EQ(nt::endpointText(address, sizeof in), "127.0.0.9:5001");
   EXPECT_EQ(nt::endpointText(address, 8), "short8");
   std::uint32_t host;
   std::uint16_t port;
   ASSERT_TRUE(nt::parseEndpoint("127.0.0.9:5001", host, port));
-  EXPECT_EQ(host, in.sin_addr.s_addr);
+  EXPECT_EQ(std::memcmp(&host, &in.sin_addr, 4), 0);
   EXPECT_EQ(port, in.sin_port);
   for (const char* bad : {"1.2.3:4", "1.2.3.256:1", "1.2.3.4:65536", "1.2.3.-4:1", "1.2.3.4"}) {
     EXPECT_FALSE(nt::parseEndpoint(bad, host, port)) << bad;
