@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "net/tcp_checks.h"
 #include "net_test_support.h"
@@ -136,6 +137,12 @@ TEST_F(NetworkReplay, ACallWithoutARecordFailsAtOnceAndSaysSoOnce) {
             "zorivt: machine: network replay has no answer for connect 7 127.0.0.9:5011\n"
             "zorivt: machine: network replay has no answer for select 7 null null\n"
             "zorivt: machine: network replay has no answer for socket 2 1 0\n");
+  // Without the host's resolver, names come from the hosts file as live.
+  faults("resolver hosts-only\n");
+  etcFile("hosts", "127.0.0.9 corvdb\n");
+  const winsock::HostEnt* entry = byName("corvdb");
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(std::memcmp(entry->h_addr_list[0], "\x7F\x00\x00\x09", 4), 0);
   reinterpret_cast<winsock::WsaCleanupFn>(bind("WSACleanup"))();
   platform::freeLibrary(module);
 }
