@@ -34,6 +34,23 @@ void applyLine(const std::string& line, Faults& faults) {
 
 }  // namespace
 
+bool HostFileIdentity::describe(const std::string& hostPath) {
+  path = hostPath;
+  struct stat st;
+  if (hostPath.empty() || ::stat(hostPath.c_str(), &st) != 0) return false;
+  device = st.st_dev;
+  inode = st.st_ino;
+  size = st.st_size;
+  modified = st.st_mtim;
+  return true;
+}
+
+bool HostFileIdentity::operator==(const HostFileIdentity& other) const {
+  return path == other.path && device == other.device && inode == other.inode &&
+         size == other.size && modified.tv_sec == other.modified.tv_sec &&
+         modified.tv_nsec == other.modified.tv_nsec;
+}
+
 bool Faults::lacks(const char* procedure) const {
   for (const std::string& name : lackedProcedures) {
     if (name == procedure) return true;
@@ -42,22 +59,6 @@ bool Faults::lacks(const char* procedure) const {
 }
 
 namespace {
-
-/// The file a cached reading came from, as the host describes it; a file
-/// that was written or replaced since then differs in one of them.
-struct FileIdentity {
-  std::string path;
-  dev_t device = 0;
-  ino_t inode = 0;
-  off_t size = -1;
-  struct timespec modified {};
-
-  bool operator==(const FileIdentity& other) const {
-    return path == other.path && device == other.device && inode == other.inode &&
-           size == other.size && modified.tv_sec == other.modified.tv_sec &&
-           modified.tv_nsec == other.modified.tv_nsec;
-  }
-};
 
 Faults readFaults(std::FILE* file) {
   Faults faults;
@@ -79,16 +80,10 @@ Faults readFaults(std::FILE* file) {
 Faults currentFaults() {
   // The socket emulation asks at every call: the file is read once and read
   // again only when it has changed (or another machine was selected).
-  static FileIdentity cachedFrom;
+  static HostFileIdentity cachedFrom;
   static Faults cached;
-  FileIdentity identity;
-  identity.path = Machine::current().machineFile("faults");
-  struct stat st;
-  if (identity.path.empty() || ::stat(identity.path.c_str(), &st) != 0) return Faults();
-  identity.device = st.st_dev;
-  identity.inode = st.st_ino;
-  identity.size = st.st_size;
-  identity.modified = st.st_mtim;
+  HostFileIdentity identity;
+  if (!identity.describe(Machine::current().machineFile("faults"))) return Faults();
   if (identity == cachedFrom) return cached;
 
   std::FILE* file = openRegularHostStream(identity.path);

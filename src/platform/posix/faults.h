@@ -3,10 +3,27 @@
 // layer knows of them.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <string>
 #include <vector>
 
 namespace platform::posix {
+
+/// A host file as the host describes it: a file written or replaced since a
+/// cached reading of it differs in one of these. For the machine files read
+/// once and read again only after they change.
+struct HostFileIdentity {
+  std::string path;
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = -1;
+  struct timespec modified {};
+
+  /// The identity of the file at `hostPath`; false when there is none.
+  bool describe(const std::string& hostPath);
+  bool operator==(const HostFileIdentity& other) const;
+};
 
 struct Faults {
   bool wsock32Missing = false;                // wsock32 missing

@@ -12,6 +12,7 @@
 
 #include "platform/ascii.h"
 #include "platform/environment.h"
+#include "platform/network_recording.h"
 #include "platform/posix/builtin_winsock.h"
 #include "platform/posix/faults.h"
 #include "platform/posix/machine.h"
@@ -154,7 +155,12 @@ ProcedureAddress procedureAddress(ModuleHandle handle, const char* name) {
   }
   ProcedureAddress address = nullptr;
   if (module->builtIn && name != nullptr && !posix::currentFaults().lacks(name)) {
-    address = posix::builtinWinsockProcedure(name);
+    const bool replay = posix::networkReplayActive();
+    auto procedure = replay ? posix::replayWinsockProcedure : posix::builtinWinsockProcedure;
+    address = procedure(name);
+    if (networkRecordingActive()) {
+      address = recordingProcedure(name, address, procedure("WSAGetLastError"));
+    }
   }
   if (address == nullptr) lastErrorCode = ErrorProcNotFound;
   return address;

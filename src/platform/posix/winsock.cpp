@@ -3,27 +3,13 @@
 // behaves as a Winsock 1.1 caller relies on: socket values and
 // INVALID_SOCKET, error codes through WSAGetLastError, the Windows structure
 // layouts and per-thread result storage (see winsock_parts.h for the parts).
-#include <cstring>
-
 #include "platform/posix/builtin_winsock.h"
 #include "platform/posix/winsock_parts.h"
 
 namespace platform::posix {
 namespace {
 
-struct Export {
-  const char* name;
-  ProcedureAddress address;
-};
-
-/// The explicit type argument makes each procedure's signature match the
-/// one the checker binds it as.
-template <typename Fn>
-ProcedureAddress exported(Fn procedure) {
-  return reinterpret_cast<ProcedureAddress>(procedure);
-}
-
-const Export Exports[] = {
+const WinsockExport Exports[] = {
     {"gethostname", exported<winsock::GetHostNameFn>(&wsock::getHostName)},
     {"gethostbyname", exported<winsock::GetHostByNameFn>(&wsock::getHostByName)},
     {"gethostbyaddr", exported<winsock::GetHostByAddrFn>(&wsock::getHostByAddr)},
@@ -51,11 +37,7 @@ const Export Exports[] = {
 }  // namespace
 
 ProcedureAddress builtinWinsockProcedure(const char* name) {
-  if (name == nullptr) return nullptr;
-  for (const Export& e : Exports) {
-    if (std::strcmp(e.name, name) == 0) return e.address;
-  }
-  return nullptr;
+  return findExport(Exports, name);
 }
 
 }  // namespace platform::posix

@@ -112,6 +112,11 @@ bool started() {
   return false;
 }
 
+void countStartup(int change) {
+  startupCount += change;
+  if (startupCount < 0) startupCount = 0;
+}
+
 std::uint16_t swapToNetwork16(std::uint16_t value) {
   unsigned char bytes[2] = {static_cast<unsigned char>(value >> 8),
                             static_cast<unsigned char>(value & 0xFF)};

@@ -9,6 +9,8 @@
 #include <netinet/in.h>
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "platform/winsock_abi.h"
 
@@ -40,6 +42,21 @@ int failErrno();
 /// True after a successful WSAStartup not yet cleaned up; otherwise sets
 /// WSANOTINITIALISED.
 bool started();
+
+/// Counts a start-up (+1) or clean-up (-1) that the network replay answered,
+/// so that the calls it leaves to this emulation see the same state.
+void countStartup(int change);
+
+// ---- results in per-thread storage, until the next call of the same kind
+// (winsock_resolver.cpp); addresses and ports in network byte order ----
+
+winsock::HostEnt* publishHost(const std::string& name, const std::vector<std::string>& aliases,
+                              const std::vector<std::uint32_t>& addresses);
+/// `port` in host byte order.
+winsock::ServEnt* publishService(const std::string& name, const std::vector<std::string>& aliases,
+                                 std::uint16_t port, const std::string& protocol);
+winsock::ProtoEnt* publishProtocol(const std::string& name, const std::vector<std::string>& aliases,
+                                   short number);
 
 // ---- byte order and addresses (winsock_addresses.cpp) ----
 

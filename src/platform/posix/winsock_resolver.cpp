@@ -135,6 +135,8 @@ std::vector<char*> pointersTo(std::vector<std::string>& texts) {
   return pointers;
 }
 
+}  // namespace
+
 winsock::HostEnt* publishHost(const std::string& name, const std::vector<std::string>& aliases,
                               const std::vector<std::uint32_t>& addresses) {
   HostStorage& s = hostStorage;
@@ -157,6 +159,34 @@ winsock::HostEnt* publishHost(const std::string& name, const std::vector<std::st
   s.entry.h_addr_list = s.addressPointers.data();
   return &s.entry;
 }
+
+winsock::ServEnt* publishService(const std::string& name, const std::vector<std::string>& aliases,
+                                 std::uint16_t port, const std::string& protocol) {
+  ServiceStorage& s = serviceStorage;
+  s.name = name;
+  s.protocol = protocol;
+  s.aliases = aliases;
+  s.aliasPointers = pointersTo(s.aliases);
+  s.entry.s_name = &s.name[0];
+  s.entry.s_aliases = s.aliasPointers.data();
+  s.entry.s_proto = &s.protocol[0];
+  s.entry.s_port = static_cast<short>(swapToNetwork16(port));
+  return &s.entry;
+}
+
+winsock::ProtoEnt* publishProtocol(const std::string& name, const std::vector<std::string>& aliases,
+                                   short number) {
+  ProtocolStorage& s = protocolStorage;
+  s.name = name;
+  s.aliases = aliases;
+  s.aliasPointers = pointersTo(s.aliases);
+  s.entry.p_name = &s.name[0];
+  s.entry.p_aliases = s.aliasPointers.data();
+  s.entry.p_proto = number;
+  return &s.entry;
+}
+
+namespace {
 
 struct HostLine {
   std::uint32_t address;
@@ -291,16 +321,8 @@ winsock::ServEnt* ZORIVT_WSAAPI getServByName(const char* name, const char* prot
     bool matches = row[0] == name;
     for (std::size_t i = 2; i < row.size() && !matches; ++i) matches = row[i] == name;
     if (!matches) continue;
-    ServiceStorage& s = serviceStorage;
-    s.name = row[0];
-    s.protocol = rowProtocol;
-    s.aliases.assign(row.begin() + 2, row.end());
-    s.aliasPointers = pointersTo(s.aliases);
-    s.entry.s_name = &s.name[0];
-    s.entry.s_aliases = s.aliasPointers.data();
-    s.entry.s_proto = &s.protocol[0];
-    s.entry.s_port = static_cast<short>(swapToNetwork16(static_cast<std::uint16_t>(port)));
-    return &s.entry;
+    return publishService(row[0], Row(row.begin() + 2, row.end()), static_cast<std::uint16_t>(port),
+                          rowProtocol);
   }
   return failNull<winsock::ServEnt>(winsock::WsaNoData);
 }
@@ -320,14 +342,8 @@ winsock::ProtoEnt* ZORIVT_WSAAPI getProtoByName(const char* name) {
     bool matches = row[0] == name;
     for (std::size_t i = 2; i < row.size() && !matches; ++i) matches = row[i] == name;
     if (!matches) continue;
-    ProtocolStorage& s = protocolStorage;
-    s.name = row[0];
-    s.aliases.assign(row.begin() + 2, row.end());
-    s.aliasPointers = pointersTo(s.aliases);
-    s.entry.p_name = &s.name[0];
-    s.entry.p_aliases = s.aliasPointers.data();
-    s.entry.p_proto = static_cast<short>(std::stoi(row[1]));
-    return &s.entry;
+    return publishProtocol(row[0], Row(row.begin() + 2, row.end()),
+                           static_cast<short>(std::stoi(row[1])));
   }
   return failNull<winsock::ProtoEnt>(winsock::WsaNoData);
 }
