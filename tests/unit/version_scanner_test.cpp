@@ -71,7 +71,8 @@ TEST_F(VersionScannerTest, FindsTheFirstOccurrenceAsAPlainSearchDoes) {
   }
 }
 
-// Every start from wholly inside the first chunk to wholly inside the second.
+// Every start from wholly inside the first chunk to wholly inside the second;
+// files no longer than the marker.
 TEST_F(VersionScannerTest, FindsAMarkerAtEveryPositionAroundTheFirstChunkEnd) {
   for (const std::string marker : {"@(#)Corvanta", "DRVBLD"}) {
     const std::size_t chunkEnd = marker.size() + 1024;
@@ -79,6 +80,9 @@ TEST_F(VersionScannerTest, FindsAMarkerAtEveryPositionAroundTheFirstChunkEnd) {
       EXPECT_EQ(search(std::string(at, '\0') + marker + std::string(1, '\0'), marker), marker)
           << "at " << at;
     }
+    // A file as long as the marker, and one a byte shorter.
+    EXPECT_EQ(search(marker, marker), marker);
+    EXPECT_EQ(search(marker.substr(0, marker.size() - 1), marker), "");
   }
 }
 
