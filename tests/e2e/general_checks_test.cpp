@@ -96,14 +96,14 @@ TEST(GeneralChecks, TraceFileLiesInTheFileDirectory) {
   const std::string enabled = "CHK0082I: Tracing is enabled (1, 1, 1), file ";
   machine.env("ZOR_FILES", "C:\\Files\\");
   expectGeneralLog(machine.env("ZOR_TRACE_FILE", "My.Log").run({}), 0,
-               general({enabled + "c:\\files\\my.log."}));
+                   general({enabled + "c:\\files\\my.log."}));
   expectGeneralLog(machine.env("ZOR_TRACE_FILE", "D:\\Logs\\Trace.LOG").run({}), 0,
-               general({enabled + "D:\\Logs\\Trace.LOG."}));
+                   general({enabled + "D:\\Logs\\Trace.LOG."}));
   expectGeneralLog(machine.env("ZOR_TRACE_FILE", "d:Trace.log").run({}), 0,
-               general({enabled + "d:Trace.log."}));
+                   general({enabled + "d:Trace.log."}));
   expectGeneralLog(machine.unsetEnv("ZOR_TRACE_FILE").env("ZOR_FILES", "C:\\NoFiles").run({}), 0,
-               general({"CHK0009A: The ZOR_FILES directory C:\\NoFiles does not exist.",
-                        enabled + "zorpktrc.log."}));
+                   general({"CHK0009A: The ZOR_FILES directory C:\\NoFiles does not exist.",
+                            enabled + "zorpktrc.log."}));
 }
 
 // While tracing, the detail is shown as written and a non-zero threshold
@@ -124,6 +124,6 @@ TEST(GeneralChecks, ThresholdAndSplitClashOnlyWhileTracing) {
   Lines zero = tracing;
   zero.push_back("CHK0013I: Variable ZOR_TRACE_THRESHOLD = 0.");
   expectGeneralLog(machine.env("ZOR_TRACE_THRESHOLD", "0").run({}), 0, general(zero));
-  expectGeneralLog(machine.env("ZOR_TRACE_THRESHOLD", "7").env("ZOR_TRACE_CRITERIA", "1,2").run({}), 0,
-               general({FilesNotSet, "CHK0083I: Tracing is disabled (1, 2, 0)."}));
+  expectGeneralLog(machine.env("ZOR_TRACE_THRESHOLD", "7").env("ZOR_TRACE_CRITERIA", "1,2").run({}),
+                   0, general({FilesNotSet, "CHK0083I: Tracing is disabled (1, 2, 0)."}));
 }

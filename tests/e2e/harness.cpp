@@ -300,7 +300,8 @@ std::vector<std::string> machineLog(const std::string& directory,
   return log;
 }
 
-void expectWholeLog(const RunResult& run, int exitStatus, const std::vector<std::string>& expected) {
+void expectWholeLog(const RunResult& run, int exitStatus,
+                    const std::vector<std::string>& expected) {
   EXPECT_EQ(run.exitStatus, exitStatus) << run.command;
   expectLines(run, "log", run.log, expected);
 }

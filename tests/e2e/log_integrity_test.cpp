@@ -94,7 +94,8 @@ TEST(LogIntegrity, ALogOnAFullFileSystemEndsWithItsOwnStatus) {
     ::close(fd);
     return true;
   });
-  if (status == e2e::CannotPrepare) GTEST_SKIP() << "no private mount namespace with a small file system";
+  if (status == e2e::CannotPrepare)
+    GTEST_SKIP() << "no private mount namespace with a small file system";
   EXPECT_EQ(status, 3);
   const std::vector<std::string> out = e2e::splitLines(machine.read("stdout.txt"));
   ASSERT_FALSE(out.empty());

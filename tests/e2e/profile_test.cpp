@@ -180,12 +180,12 @@ TEST(Profile, RunningOutOfMemoryEndsWithItsOwnMessage) {
                "ZOR_LANG = en\nZOR_TRACE_FILE = " + std::string(32 << 20, 'x') + "\n");
   const auto out = machine.host("out.txt");
   const auto err = machine.host("err.txt");
-  const int status = e2e::runProcess(
-      e2e::checkerBinary(), {"zorivt"}, {"ZORIVT_MACHINE=" + machine.root().string()},
-      machine.host("drive_c"), out, err, 60, [] {
-        const struct rlimit limit = {32 << 20, 32 << 20};
-        return ::setrlimit(RLIMIT_AS, &limit) == 0;
-      });
+  const int status = e2e::runProcess(e2e::checkerBinary(), {"zorivt"},
+                                     {"ZORIVT_MACHINE=" + machine.root().string()},
+                                     machine.host("drive_c"), out, err, 60, [] {
+                                       const struct rlimit limit = {32 << 20, 32 << 20};
+                                       return ::setrlimit(RLIMIT_AS, &limit) == 0;
+                                     });
   const char* const Message =
       "CHK0097R: Not enough memory to complete the run; the checker ends here.";
   EXPECT_EQ(status, 4);

@@ -178,12 +178,13 @@ std::string undo(const RegistryTree& file, const RegistryTree& base) {
       for (const RegistryValue& value : file.values(key.inFile)) {
         restored += nameInFile(value.name) + "=-\n";
       }
-      for (const RegistryValue& value : base.values(key.inBase)) restored += valueLine(value) + "\n";
+      for (const RegistryValue& value : base.values(key.inBase))
+        restored += valueLine(value) + "\n";
       restored += "\n";
     }
     for (const auto& [name, sub] : file.subKeys(key.inFile)) {
-      pending.push_back({key.path.empty() ? name : key.path + "\\" + name, sub,
-                         base.subKey(key.inBase, name)});
+      pending.push_back(
+          {key.path.empty() ? name : key.path + "\\" + name, sub, base.subKey(key.inBase, name)});
     }
   }
   return removed + restored;
@@ -445,8 +446,9 @@ void MachineLease::importRegistry() {
   if (!hasRegistry && lastUndo.empty() && version == lastVersion) return;
 
   const std::string undone =
-      hasRegistry ? undo(file, platform::posix::parseRegeditExport(readFile(prefix_ / BaseRegistry)))
-                  : std::string();
+      hasRegistry
+          ? undo(file, platform::posix::parseRegeditExport(readFile(prefix_ / BaseRegistry)))
+          : std::string();
   // Windows' regedit reads hex(2) and hex(7) data as UTF-16 in a version
   // 5.00 file and as 8-bit text in a REGEDIT4 one, as the emulation does;
   // Wine's decides by the file's encoding instead. A copy in the encoding

@@ -79,9 +79,9 @@ std::string classOfId(MessageId id) {
 
 /// The source tree; a cross-built runner may not see it, and then skips.
 #ifdef ZORIVT_SOURCE_TREE_OPTIONAL
-#define SOURCE_TREE(root)                                  \
-  const fs::path root = ZORIVT_SOURCE_DIR;                 \
-  if (!fs::exists(root / "docs" / "messages.md"))          \
+#define SOURCE_TREE(root)                         \
+  const fs::path root = ZORIVT_SOURCE_DIR;        \
+  if (!fs::exists(root / "docs" / "messages.md")) \
   GTEST_SKIP() << "the source tree is not readable from here"
 #else
 #define SOURCE_TREE(root)                  \
