@@ -145,7 +145,7 @@ TEST(Profile, UnknownKeyIsReportedWithTheNearestName) {
                "ZOR_HOST = dbhost\n"
                "ZOR_TRACEFILE = t.log\n"
                "PATH = c:\\bin\n"
-               "P = 1\n"
+               "P=1\n"
                "ZOR_VERSION_CHECK = YES\n");
   RunResult run = machine.run({"-d", "-v", "ZOR_LANG;zor_lang;P"});
   EXPECT_BLOCK(
