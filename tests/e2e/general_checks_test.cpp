@@ -21,6 +21,12 @@ Lines general(const Lines& lines,
   return block;
 }
 
+/// Expects the whole log of a run on a machine with no product, `block`
+/// being its general block.
+void expectGeneralLog(const e2e::RunResult& run, int exitStatus, const Lines& block) {
+  EXPECT_WHOLE_LOG(run, exitStatus, e2e::machineLog("c:\\", {block}));
+}
+
 }  // namespace
 
 // The version and, under -d, every value of the product key "2.3" in
@@ -75,7 +81,7 @@ TEST(GeneralChecks, TracingNeedsThreeNonZeroCriteria) {
            {"4,,5,6", "CHK0082I: Tracing is enabled (4, 5, 6), file c:\\files\\zorpktrc.log."},
            {"2,-1,3", "CHK0082I: Tracing is enabled (2, -1, 3), file c:\\files\\zorpktrc.log."},
        }) {
-    EXPECT_BLOCK(machine.env("ZOR_TRACE_CRITERIA", criteria).run({}), 0, general({line}));
+    expectGeneralLog(machine.env("ZOR_TRACE_CRITERIA", criteria).run({}), 0, general({line}));
   }
 }
 
@@ -89,15 +95,15 @@ TEST(GeneralChecks, TraceFileLiesInTheFileDirectory) {
   machine.directory("drive_c/files").env("ZOR_TRACE_CRITERIA", "1,1,1");
   const std::string enabled = "CHK0082I: Tracing is enabled (1, 1, 1), file ";
   machine.env("ZOR_FILES", "C:\\Files\\");
-  EXPECT_BLOCK(machine.env("ZOR_TRACE_FILE", "My.Log").run({}), 0,
-               general({enabled + "c:\\files\\my.log."}));
-  EXPECT_BLOCK(machine.env("ZOR_TRACE_FILE", "D:\\Logs\\Trace.LOG").run({}), 0,
-               general({enabled + "D:\\Logs\\Trace.LOG."}));
-  EXPECT_BLOCK(machine.env("ZOR_TRACE_FILE", "d:Trace.log").run({}), 0,
-               general({enabled + "d:Trace.log."}));
-  EXPECT_BLOCK(machine.unsetEnv("ZOR_TRACE_FILE").env("ZOR_FILES", "C:\\NoFiles").run({}), 0,
-               general({"CHK0009A: The ZOR_FILES directory C:\\NoFiles does not exist.",
-                        enabled + "zorpktrc.log."}));
+  expectGeneralLog(machine.env("ZOR_TRACE_FILE", "My.Log").run({}), 0,
+                   general({enabled + "c:\\files\\my.log."}));
+  expectGeneralLog(machine.env("ZOR_TRACE_FILE", "D:\\Logs\\Trace.LOG").run({}), 0,
+                   general({enabled + "D:\\Logs\\Trace.LOG."}));
+  expectGeneralLog(machine.env("ZOR_TRACE_FILE", "d:Trace.log").run({}), 0,
+                   general({enabled + "d:Trace.log."}));
+  expectGeneralLog(machine.unsetEnv("ZOR_TRACE_FILE").env("ZOR_FILES", "C:\\NoFiles").run({}), 0,
+                   general({"CHK0009A: The ZOR_FILES directory C:\\NoFiles does not exist.",
+                            enabled + "zorpktrc.log."}));
 }
 
 // While tracing, the detail is shown as written and a non-zero threshold
@@ -114,10 +120,10 @@ TEST(GeneralChecks, ThresholdAndSplitClashOnlyWhileTracing) {
   clash.insert(clash.end(),
                {"CHK0013I: Variable ZOR_TRACE_THRESHOLD = -5.",
                 "CHK--ERR: You must not set both ZOR_TRACE_THRESHOLD and ZOR_SPLIT_TRACES"});
-  EXPECT_BLOCK(machine.env("ZOR_TRACE_THRESHOLD", "-5").run({}), 0, general(clash));
+  expectGeneralLog(machine.env("ZOR_TRACE_THRESHOLD", "-5").run({}), 0, general(clash));
   Lines zero = tracing;
   zero.push_back("CHK0013I: Variable ZOR_TRACE_THRESHOLD = 0.");
-  EXPECT_BLOCK(machine.env("ZOR_TRACE_THRESHOLD", "0").run({}), 0, general(zero));
-  EXPECT_BLOCK(machine.env("ZOR_TRACE_THRESHOLD", "7").env("ZOR_TRACE_CRITERIA", "1,2").run({}), 0,
-               general({FilesNotSet, "CHK0083I: Tracing is disabled (1, 2, 0)."}));
+  expectGeneralLog(machine.env("ZOR_TRACE_THRESHOLD", "0").run({}), 0, general(zero));
+  expectGeneralLog(machine.env("ZOR_TRACE_THRESHOLD", "7").env("ZOR_TRACE_CRITERIA", "1,2").run({}),
+                   0, general({FilesNotSet, "CHK0083I: Tracing is disabled (1, 2, 0)."}));
 }

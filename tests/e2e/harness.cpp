@@ -6,6 +6,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <regex>
@@ -148,6 +150,20 @@ bool isStartLine(const std::string& line) {
          std::regex_match(line.substr(head.size()), time);
 }
 
+std::string shown(const std::string& text) {
+  std::string result;
+  for (unsigned char c : text) {
+    if ((c < 0x20 && c != '\t') || c == 0x7f) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "<0x%02x>", c);
+      result += escaped;
+    } else {
+      result += static_cast<char>(c);
+    }
+  }
+  return result;
+}
+
 void expectLines(const RunResult& run, const char* what, const std::vector<std::string>& actual,
                  const std::vector<std::string>& expected) {
   bool same = actual.size() == expected.size();
@@ -252,6 +268,42 @@ std::vector<std::string> emptyMachineLog(const std::string& directory, bool debu
   }
   log.push_back("CHK0999I: Configuration-checking utility ended.");
   return log;
+}
+
+namespace {
+
+/// The section or component a block's first line names ("General",
+/// "R/T Server"); empty for any other line.
+std::string blockName(const std::string& line) {
+  const std::size_t start = line.find("===> ");
+  if (line.rfind("CHK005", 0) != 0 || start == std::string::npos) return "";
+  std::string name = line.substr(start + 5);
+  for (const char* end : {" (", " found,", " checks."}) name = name.substr(0, name.find(end));
+  return name;
+}
+
+}  // namespace
+
+std::vector<std::string> machineLog(const std::string& directory,
+                                    const std::vector<std::vector<std::string>>& blocks) {
+  std::vector<std::string> log = emptyMachineLog(directory);
+  for (const std::vector<std::string>& block : blocks) {
+    auto first = log.begin();
+    while (first != log.end() && blockName(*first) != blockName(block.front())) ++first;
+    if (first == log.end()) {
+      ADD_FAILURE() << "no block like |" << block.front() << "| in the log of a small machine";
+      continue;
+    }
+    const auto end = std::find(first, log.end(), std::string());
+    log.insert(log.erase(first, end), block.begin(), block.end());
+  }
+  return log;
+}
+
+void expectWholeLog(const RunResult& run, int exitStatus,
+                    const std::vector<std::string>& expected) {
+  EXPECT_EQ(run.exitStatus, exitStatus) << run.command;
+  expectLines(run, "log", run.log, expected);
 }
 
 std::string windowsDirectory() {

@@ -94,6 +94,10 @@ std::string checkerBinary();
 /// (ZORIVT_LEVEL, such as V2R3.4.2).
 bool isStartLine(const std::string& line);
 
+/// How a log line shows `text`: each control character but the tab as
+/// "<0x" and two lower-case hex digits and ">", every other byte as it is.
+std::string shown(const std::string& text);
+
 /// Expects `actual` to equal `expected` line by line. A line "CHK0000I*"
 /// in `expected` stands for any start line.
 void expectLines(const RunResult& run, const char* what, const std::vector<std::string>& actual,
@@ -118,6 +122,16 @@ std::vector<std::string> setupBlock(const std::string& directory,
 /// Windows path) on a machine with nothing installed: no registry entry, no
 /// profile, no component; with the profile search's debug line when asked.
 std::vector<std::string> emptyMachineLog(const std::string& directory, bool debug = false);
+
+/// The whole log of a run without arguments in `directory` on a small
+/// machine: emptyMachineLog's, with each of `blocks` in place of the block
+/// of the same section or component (an installed component's block in
+/// place of its "not installed" line).
+std::vector<std::string> machineLog(const std::string& directory,
+                                    const std::vector<std::vector<std::string>>& blocks);
+
+/// Expects the run to end with `exitStatus` and its log to be `expected`.
+void expectWholeLog(const RunResult& run, int exitStatus, const std::vector<std::string>& expected);
 
 // Where the Windows build under Wine truly differs from the emulated
 // machine, each platform's own result:
@@ -154,6 +168,7 @@ bool slashPathsAreHostPaths();
   } while (0)
 
 #define EXPECT_BLOCK(run, status, ...) ::e2e::expectBlock((run), (status), __VA_ARGS__)
+#define EXPECT_WHOLE_LOG(run, status, ...) ::e2e::expectWholeLog((run), (status), __VA_ARGS__)
 #define EXPECT_LOG(run, ...) ::e2e::expectLines((run), "log", (run).log, __VA_ARGS__)
 #define EXPECT_OUT(run, ...) ::e2e::expectLines((run), "stdout", (run).out, __VA_ARGS__)
 #define EXPECT_ERR(run, ...) ::e2e::expectLines((run), "stderr", (run).err, __VA_ARGS__)

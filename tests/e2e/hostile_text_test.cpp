@@ -4,8 +4,10 @@
 #include <cstdio>
 
 #include "harness.h"
+#include "platform/ascii.h"
 
 using e2e::RunResult;
+using e2e::shown;
 using e2e::TestMachine;
 
 namespace {
@@ -17,21 +19,6 @@ std::string everyByte(const std::string& leftOut) {
     if (leftOut.find(static_cast<char>(c)) == std::string::npos) bytes += static_cast<char>(c);
   }
   return bytes;
-}
-
-/// How the log shows `text`.
-std::string shown(const std::string& text) {
-  std::string result;
-  for (unsigned char c : text) {
-    if ((c < 0x20 && c != '\t') || c == 0x7f) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "<0x%02x>", c);
-      result += escaped;
-    } else {
-      result += static_cast<char>(c);
-    }
-  }
-  return result;
 }
 
 /// The run ends with status 0, no line of the log or the console holds a
@@ -116,8 +103,7 @@ TEST(HostileText, FileNamesUnderTheScan) {
   // emulated machine, whose directory search passes no name holding a
   // wildcard or one of <>|" (nor does Windows).
   const std::string name = "zor" + everyByte("/\\*?<>|\"") + ".exe";
-  std::string lower = name;
-  for (char& c : lower) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  const std::string lower = platform::ascii::lowered(name);
   machine.file("drive_c/" + name, "");
   RunResult run = machine.run({"-s", "zor*.exe"});
   expectOneLineEach(run, "CHK0066I: Scanning c:\\" + shown(lower) + "...");

@@ -4,11 +4,8 @@
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstring>
 #include <functional>
 
 #include "harness.h"
@@ -19,39 +16,16 @@ using e2e::TestMachine;
 
 namespace {
 
-constexpr int NoNamespace = 77;
-
 /// Runs the checker with `arguments` in the machine's drive_c, its output
 /// and error in files of the machine directory, after `prepare` has set up
-/// the child process (its exit status 77 when it cannot). The exit status,
-/// or 128 plus the signal that ended it.
+/// the child process (e2e::CannotPrepare when it cannot).
 int runPrepared(const TestMachine& machine, const std::vector<std::string>& arguments,
                 const std::function<bool()>& prepare) {
-  const std::string binary = e2e::checkerBinary();
-  const std::string cwd = machine.host("drive_c").string();
-  const std::string out = machine.host("stdout.txt").string();
-  const std::string err = machine.host("stderr.txt").string();
-  const std::string environment = "ZORIVT_MACHINE=" + machine.root().string();
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ::dup2(outFd, 1);
-    ::dup2(errFd, 2);
-    ::close(outFd);
-    ::close(errFd);
-    if (::chdir(cwd.c_str()) != 0 || !prepare()) ::_exit(NoNamespace);
-    std::vector<char*> argv{const_cast<char*>("zorivt")};
-    for (const std::string& argument : arguments)
-      argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    char* envp[] = {const_cast<char*>(environment.c_str()), nullptr};
-    ::execve(binary.c_str(), argv.data(), envp);
-    ::_exit(127);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+  std::vector<std::string> argv{"zorivt"};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  return e2e::runProcess(e2e::checkerBinary(), argv, {"ZORIVT_MACHINE=" + machine.root().string()},
+                         machine.host("drive_c"), machine.host("stdout.txt"),
+                         machine.host("stderr.txt"), 120, prepare);
 }
 
 /// The log without its start line (it holds the time).
@@ -120,7 +94,8 @@ TEST(LogIntegrity, ALogOnAFullFileSystemEndsWithItsOwnStatus) {
     ::close(fd);
     return true;
   });
-  if (status == NoNamespace) GTEST_SKIP() << "no private mount namespace with a small file system";
+  if (status == e2e::CannotPrepare)
+    GTEST_SKIP() << "no private mount namespace with a small file system";
   EXPECT_EQ(status, 3);
   const std::vector<std::string> out = e2e::splitLines(machine.read("stdout.txt"));
   ASSERT_FALSE(out.empty());
@@ -140,23 +115,17 @@ TEST(LogIntegrity, TheLocalHostNameCannotForgeALine) {
       .file("drive_c/zorpzcfg.prf", "ZOR_PROTOCOL = TCI\n")
       .faults("resolver hosts-only\n");
   for (int first = 1; first < 256; first += 64) {
-    std::string name, shown;
-    for (int c = first; c < first + 64 && c < 256; ++c) {
-      name += static_cast<char>(c);
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "<0x%02x>", c);
-      shown += (c < 0x20 && c != '\t') || c == 0x7f ? std::string(escaped)
-                                                    : name.substr(name.size() - 1);
-    }
+    std::string name;
+    for (int c = first; c < first + 64 && c < 256; ++c) name += static_cast<char>(c);
     const int status = runPrepared(machine, {"-d"}, [&name] {
       return ::unshare(CLONE_NEWUTS) == 0 && ::sethostname(name.data(), name.size()) == 0;
     });
-    if (status == NoNamespace) GTEST_SKIP() << "no private host name";
+    if (status == e2e::CannotPrepare) GTEST_SKIP() << "no private host name";
     EXPECT_EQ(status, 0);
     const std::vector<std::string> log = e2e::splitLines(machine.read("drive_c/zorivt.log"));
     int quoted = 0, ends = 0;
     for (const std::string& line : log) {
-      quoted += line == "CHK--DBG: Parameter hostname was '" + shown + "'" ? 1 : 0;
+      quoted += line == "CHK--DBG: Parameter hostname was '" + e2e::shown(name) + "'" ? 1 : 0;
       ends += line.rfind("CHK0999I", 0) == 0 ? 1 : 0;
     }
     EXPECT_GE(quoted, 1) << "bytes from " << first;

@@ -31,7 +31,8 @@ std::string findProgram(const std::string& name) {
 int runProcess(const std::string& program, const std::vector<std::string>& argv,
                const std::vector<std::string>& environment,
                const std::filesystem::path& workingDirectory, const std::filesystem::path& outFile,
-               const std::filesystem::path& errFile, int timeoutSeconds) {
+               const std::filesystem::path& errFile, int timeoutSeconds,
+               const std::function<bool()>& prepare) {
   const std::string path = findProgram(program);
   std::vector<std::string> args = argv;
   std::vector<std::string> env = environment;
@@ -54,6 +55,7 @@ int runProcess(const std::string& program, const std::vector<std::string>& argv,
     ::dup2(inFd, 0);
     ::dup2(outFd, 1);
     ::dup2(errFd, 2);
+    if (prepare && !prepare()) ::_exit(CannotPrepare);
     ::execve(path.c_str(), rawArgv.data(), rawEnvp.data());
     ::_exit(127);
   }

@@ -1,6 +1,7 @@
 // The product profile: where it is found, how its lines become variables
 // (seen through -v), and the spelling check of its keys.
-#include <cstdlib>
+#include <sys/resource.h>
+
 #include <string>
 #include <vector>
 
@@ -133,8 +134,9 @@ TEST(Profile, LinesBecomePairs) {
 // The spelling check of profile keys: unknown keys draw CHK0074A with the
 // nearest name (and under -d the distance), the earliest in table order on
 // a tie (zor_lang is 7 from several names); a key in small letters does not
-// set the upper-case variable. Known keys, the first and the last row of the
-// table among them, draw nothing.
+// set the upper-case variable, and a one-letter key is a key like any other.
+// Known keys, the first and the last row of the table among them, draw
+// nothing.
 TEST(Profile, UnknownKeyIsReportedWithTheNearestName) {
   TestMachine machine;
   machine.file("drive_c/zorpzcfg.prf",
@@ -143,8 +145,9 @@ TEST(Profile, UnknownKeyIsReportedWithTheNearestName) {
                "ZOR_HOST = dbhost\n"
                "ZOR_TRACEFILE = t.log\n"
                "PATH = c:\\bin\n"
+               "P=1\n"
                "ZOR_VERSION_CHECK = YES\n");
-  RunResult run = machine.run({"-d", "-v", "ZOR_LANG;zor_lang"});
+  RunResult run = machine.run({"-d", "-v", "ZOR_LANG;zor_lang;P"});
   EXPECT_BLOCK(
       run, 0,
       e2e::setupBlock("c:\\", {"CHK0063I: Corvanta profile used: c:\\zorpzcfg.prf.",
@@ -154,10 +157,13 @@ TEST(Profile, UnknownKeyIsReportedWithTheNearestName) {
                                "ZOR_TRACE_FILE.",
                                "CHK--DBG: wld(ZOR_TRACEFILE, ZOR_TRACE_FILE) = 1",
                                "CHK0074A: Variable PATH is not known. Correct it to ZOR_DB_PATH.",
-                               "CHK--DBG: wld(PATH, ZOR_DB_PATH) = 7"}));
+                               "CHK--DBG: wld(PATH, ZOR_DB_PATH) = 7",
+                               "CHK0074A: Variable P is not known. Correct it to ZOR_MPPT.",
+                               "CHK--DBG: wld(P, ZOR_MPPT) = 7"}));
   EXPECT_BLOCK(run, 0,
                {"CHK0104I: Variable ZOR_LANG is 'EU' (Corvanta default).",
-                "CHK0103I: Variable zor_lang is 'DE' (set in the profile)."});
+                "CHK0103I: Variable zor_lang is 'DE' (set in the profile).",
+                "CHK0103I: Variable P is '1' (set in the profile)."});
 }
 
 // Memory running out ends the run with CHK0097R on the console and as the
@@ -172,13 +178,14 @@ TEST(Profile, RunningOutOfMemoryEndsWithItsOwnMessage) {
   TestMachine machine;
   machine.file("drive_c/zorpzcfg.prf",
                "ZOR_LANG = en\nZOR_TRACE_FILE = " + std::string(32 << 20, 'x') + "\n");
-  const char* chosen = std::getenv("ZORIVT_E2E_BINARY");
-  const std::string binary = chosen && *chosen ? chosen : ZORIVT_BINARY;
   const auto out = machine.host("out.txt");
   const auto err = machine.host("err.txt");
-  const int status = e2e::runProcess(
-      "/bin/sh", {"sh", "-c", "ulimit -v 32768 && exec \"$0\"", binary},
-      {"ZORIVT_MACHINE=" + machine.root().string()}, machine.host("drive_c"), out, err, 60);
+  const int status = e2e::runProcess(e2e::checkerBinary(), {"zorivt"},
+                                     {"ZORIVT_MACHINE=" + machine.root().string()},
+                                     machine.host("drive_c"), out, err, 60, [] {
+                                       const struct rlimit limit = {32 << 20, 32 << 20};
+                                       return ::setrlimit(RLIMIT_AS, &limit) == 0;
+                                     });
   const char* const Message =
       "CHK0097R: Not enough memory to complete the run; the checker ends here.";
   EXPECT_EQ(status, 4);

@@ -87,7 +87,7 @@ struct Json {
 };
 
 /// Parses the JSON value at `at`; false on anything that is not JSON, raw
-/// control and non-ASCII bytes in strings included.
+/// control (DEL too) and non-ASCII bytes in strings included.
 bool parse(const std::string& s, std::size_t& at, Json& value) {
   auto blanks = [&] {
     at = s.find_first_not_of(" \t\r\n", at) == std::string::npos
@@ -99,7 +99,7 @@ bool parse(const std::string& s, std::size_t& at, Json& value) {
     for (++at; at < s.size(); ++at) {
       const unsigned char c = static_cast<unsigned char>(s[at]);
       if (c == '"') return ++at, true;
-      if (c < 0x20 || c >= 0x80) return false;
+      if (c < 0x20 || c >= 0x7f) return false;
       if (c != '\\') {
         out += static_cast<char>(c);
       } else if (s.compare(at + 1, 1, "u") == 0 && at + 5 < s.size()) {
@@ -312,10 +312,10 @@ TEST_F(Report, JsonFollowsTheSchemaOfTheReference) {
   ASSERT_NE(start, std::string::npos);
   ASSERT_TRUE(readJson(reference.substr(start + 8, reference.find("\n```", start + 8) - start - 8),
                        schema));
-  // A line with a control character and an 8-bit character still makes
+  // A line with control characters and an 8-bit character still makes
   // valid JSON.
   std::string odd = e2e::readFile(folder_ / "broken.log");
-  const std::string oddLine = "CHK0009A: The TMP directory c:\\t\x01mp\xe9 does not exist.";
+  const std::string oddLine = "CHK0009A: The TMP directory c:\\t\x01mp\x7f\xe9 does not exist.";
   odd.insert(odd.find("CHK0999I"), oddLine + "\n");
   e2e::writeFile(folder_ / "odd.log", odd);
   e2e::writeFile(folder_ / "cut.log", odd.substr(0, 300));
@@ -346,7 +346,8 @@ TEST_F(Report, JsonFollowsTheSchemaOfTheReference) {
     EXPECT_TRUE(found) << output.out;
   }
   // The text summary shows the control character escaped.
-  EXPECT_TRUE(contains(report({"odd.log"}, folder_).out, "c:\\t<0x01>mp\xe9 does not exist."));
+  EXPECT_TRUE(
+      contains(report({"odd.log"}, folder_).out, "c:\\t<0x01>mp<0x7f>\xe9 does not exist."));
 }
 
 TEST_F(Report, ExplainPrintsTheReferenceEntry) {

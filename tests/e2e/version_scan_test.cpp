@@ -47,13 +47,15 @@ std::string noVersion(const std::string& name) {
 TEST(VersionScan, ReportsTheTextAfterTheMarkerAndTriesTheLastMarkerFirst) {
   // Default masks in the product directory (the current one, without a
   // registry entry). zorb.exe holds both markers: the build marker, which
-  // found zora.exe's text, is tried first. zorc.exe holds only the other
+  // found zora.exe's text, is tried first and wins, though it lies beyond
+  // the first block the scan reads. zorc.exe holds only the other
   // one, which is tried first from then on; zore.dll holds neither marker,
   // so zorf.dll is searched as zorc.exe was. Where in a file a marker may lie
   // is the scanner's unit test.
   TestMachine machine;
   machine.file("drive_c/zora.exe", "MZ\0\0DRVBLD:B017\0"s)
-      .file("drive_c/zorb.exe", "@(#)Corvanta Early\0 DRVBLD:B018\0"s)
+      .file("drive_c/zorb.exe",
+            "@(#)Corvanta Early\0"s + std::string(200000, ' ') + "DRVBLD:B018\0")
       .file("drive_c/zorc.exe", "x\0@(#)Corvanta 2.3 Server\0"s)
       .file("drive_c/zore.dll", "ab")
       .file("drive_c/zorf.dll", "DRVBLD:B019\0@(#)Corvanta Late\0"s)

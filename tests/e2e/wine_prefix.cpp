@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <map>
 #include <random>
-#include <set>
 #include <sstream>
 
 #include "machine_directory.h"
+#include "platform/ascii.h"
 #include "platform/posix/regedit_parser.h"
 #include "platform/registry.h"
 #include "process.h"
@@ -25,7 +25,7 @@ using test_support::writeFile;
 
 // Files the harness keeps in the prefix directory.
 const char* const BootedMark = "zorivt-e2e-booted";      // present while booted
-const char* const BaseRegistry = "zorivt-e2e-hklm.txt";  // HKLM as booted, 8-bit
+const char* const BaseRegistry = "zorivt-e2e-hklm.reg";  // HKLM as booted
 const char* const StateFile = "zorivt-e2e-state.txt";    // version, then the undo lines
 const char* const ImportFile = "zorivt-e2e-import.reg";
 const char* const MachineCopy = "zorivt-e2e-machine.reg";
@@ -47,12 +47,7 @@ const char* const EnvironmentReset =
 
 constexpr int WineCommandTimeout = 300;
 
-std::string lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
+using platform::ascii::lowered;
 
 /// The bytes of a .reg file as 8-bit text with line feeds: UTF-16LE (with
 /// its byte-order mark) narrowed, code units above 0xFF becoming '?'.
@@ -82,58 +77,8 @@ std::string utf16File(const std::string& text) {
   return bytes;
 }
 
-/// One section of HKEY_LOCAL_MACHINE in a .reg text: the key's path below
-/// the hive, whether the section deletes it, and its value lines (with their
-/// continuation lines, as written).
-struct Section {
-  std::string path;
-  bool deletes = false;
-  std::vector<std::string> lines;
-};
-
-std::vector<Section> sections(const std::string& text) {
-  std::vector<Section> found;
-  bool inside = false;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    line.erase(line.find_last_not_of(" \t") + 1);
-    const std::size_t start = std::min(line.find_first_not_of(" \t"), line.size());
-    if (line.size() > start + 2 && line[start] == '[' && line.back() == ']') {
-      std::string path = line.substr(start + 1, line.size() - start - 2);
-      Section section;
-      section.deletes = !path.empty() && path[0] == '-';
-      path.erase(0, section.deletes ? 1 : 0);
-      inside = false;
-      for (const std::string& hive : {LocalMachine, std::string("HKLM\\")}) {
-        if (lower(path.substr(0, hive.size())) != lower(hive)) continue;
-        section.path = path.substr(hive.size());
-        while (!section.path.empty() && section.path.back() == '\\') section.path.pop_back();
-        found.push_back(section);
-        inside = !section.deletes;
-      }
-    } else if (inside && !line.empty()) {
-      found.back().lines.push_back(line);
-    }
-  }
-  return found;
-}
-
-/// The name of the value a line sets, lower-cased and after a quote ("@"
-/// for the default value); empty for a line that starts no value.
-std::string valueName(const std::string& line) {
-  const std::size_t start = line.find_first_not_of(" \t");
-  if (start == std::string::npos || (line[start] != '"' && line[start] != '@')) return "";
-  if (line[start] == '@') return "@";
-  std::string name = "\"";
-  for (std::size_t i = start + 1; i < line.size(); ++i) {
-    if (line[i] == '"') return lower(name);
-    if (line[i] == '\\' && i + 1 < line.size()) ++i;
-    name += line[i];
-  }
-  return std::string();
-}
-
 using platform::posix::RegistryTree;
+using platform::posix::RegistryValue;
 
 /// The key at `path` (key names between backslashes) of `registry`; NoKey
 /// when it does not exist.
@@ -183,44 +128,66 @@ std::string versionName(const RegistryTree& registry, std::string& shown) {
   return found == Names.end() ? std::string() : found->second;
 }
 
-/// The lines that take HKEY_LOCAL_MACHINE back to `base` (by lower-case
-/// path) after `file` was imported: a key Wine did not have goes with the
-/// first key above it that Wine did not have either; a key it had gets its
-/// values back.
-std::string undo(const std::vector<Section>& file, const std::map<std::string, Section>& base,
-                 std::string& error) {
-  std::map<std::string, std::string> removed;            // by lower-case path
-  std::map<std::string, std::set<std::string>> changed;  // value names by lower-case path
-  for (const Section& section : file) {
-    if (section.path.empty()) continue;  // the hive itself is neither created nor deleted
-    if (section.deletes) {
-      if (base.count(lower(section.path))) error = "cannot undo deleting " + section.path;
+/// A value's name as a .reg file writes it: "@" for the default value.
+std::string nameInFile(const std::string& name) {
+  if (name.empty()) return "@";
+  std::string quoted = "\"";
+  for (char c : name) quoted += c == '\\' || c == '"' ? std::string{'\\', c} : std::string{c};
+  return quoted + "\"";
+}
+
+/// A value line of a version 5.00 .reg text that gives `value` its type
+/// and data: hex bytes, those of the string types widened to UTF-16LE as
+/// such a file holds them (characters the parser narrowed to '?' stay so).
+std::string valueLine(const RegistryValue& value) {
+  char number[24];
+  std::snprintf(number, sizeof number, "=hex(%x):", static_cast<unsigned>(value.type));
+  std::string line = nameInFile(value.name) + number;
+  const bool wide = value.type == platform::RegistryString ||
+                    value.type == platform::RegistryExpandString ||
+                    value.type == platform::RegistryMultiString;
+  for (std::size_t i = 0; i < value.data.size(); ++i) {
+    std::snprintf(number, sizeof number, "%s%02x%s", i == 0 ? "" : ",",
+                  static_cast<unsigned char>(value.data[i]), wide ? ",00" : "");
+    line += number;
+  }
+  return line;
+}
+
+/// The lines that take HKEY_LOCAL_MACHINE back to `base` after `file` was
+/// imported: a key Wine did not have goes with the first key above it that
+/// Wine did not have either; a key it had, and that the file gives values,
+/// gets its own values back.
+std::string undo(const RegistryTree& file, const RegistryTree& base) {
+  std::string removed, restored;
+  struct Pending {
+    std::string path;  // below the hive, in lower case
+    RegistryTree::KeyId inFile, inBase;
+  };
+  std::vector<Pending> pending{{"", RegistryTree::Root, RegistryTree::Root}};
+  while (!pending.empty()) {
+    const Pending key = pending.back();
+    pending.pop_back();
+    if (key.inBase == RegistryTree::NoKey) {
+      removed += "[-" + LocalMachine + key.path + "]\n\n";
       continue;
     }
-    std::size_t end = 0;
-    do {
-      end = section.path.find('\\', end + 1);
-      const std::string prefix = section.path.substr(0, end);
-      if (!base.count(lower(prefix))) {
-        removed.emplace(lower(prefix), prefix);
-        break;
+    // The hive itself is neither created nor deleted, nor are its values set.
+    if (!key.path.empty() && !file.values(key.inFile).empty()) {
+      restored += "[" + LocalMachine + key.path + "]\n";
+      for (const RegistryValue& value : file.values(key.inFile)) {
+        restored += nameInFile(value.name) + "=-\n";
       }
-    } while (end != std::string::npos);
-    if (end != std::string::npos || base.count(lower(section.path)) == 0) continue;
-    for (const std::string& line : section.lines) {
-      if (!valueName(line).empty()) changed[lower(section.path)].insert(valueName(line));
+      for (const RegistryValue& value : base.values(key.inBase))
+        restored += valueLine(value) + "\n";
+      restored += "\n";
+    }
+    for (const auto& [name, sub] : file.subKeys(key.inFile)) {
+      pending.push_back(
+          {key.path.empty() ? name : key.path + "\\" + name, sub, base.subKey(key.inBase, name)});
     }
   }
-  std::string text;
-  for (const auto& [key, path] : removed) text += "[-" + LocalMachine + path + "]\n\n";
-  for (const auto& [key, names] : changed) {
-    const Section& was = base.at(key);
-    text += "[" + LocalMachine + was.path + "]\n";
-    for (const std::string& name : names) text += name == "@" ? "@=-\n" : name + "\"=-\n";
-    for (const std::string& line : was.lines) text += line + "\n";
-    text += "\n";
-  }
-  return text;
+  return removed + restored;
 }
 
 std::string windowsPath(const fs::path& host) {
@@ -323,14 +290,13 @@ bool boot(const fs::path& prefix, std::string& error) {
   if (fs::exists(etc / "protocol"))
     fs::rename(etc / "protocol", prefix / StandardProtocols, ignored);
   fs::remove_all(etc, ignored);
-  const fs::path exported = prefix / "zorivt-e2e-hklm.reg";
+  const fs::path exported = prefix / "zorivt-e2e-export.reg";
   if (!wineCommand(prefix, {"regedit", "/E", windowsPath(exported), "HKEY_LOCAL_MACHINE"}) ||
       !fs::exists(exported)) {
     error = "regedit could not export HKEY_LOCAL_MACHINE" + log;
     return false;
   }
-  writeFile(prefix / BaseRegistry, regFileText(readFile(exported)));
-  fs::remove(exported);
+  fs::rename(exported, prefix / BaseRegistry);
   writeFile(prefix / StateFile, "\n");
   writeFile(prefix / BootedMark, "");
   return true;
@@ -394,7 +360,7 @@ MachineLease::MachineLease(const fs::path& prefix, const fs::path& machine, cons
   bool hasProtocols = !fs::is_directory(etc) || fs::is_symlink(etc);
   if (!hasProtocols) {
     for (const auto& entry : fs::directory_iterator(etc)) {
-      hasProtocols = hasProtocols || lower(entry.path().filename().string()) == "protocol";
+      hasProtocols = hasProtocols || lowered(entry.path().filename().string()) == "protocol";
     }
   }
   if (!hasProtocols) {
@@ -444,11 +410,11 @@ void MachineLease::graft(const fs::path& from, const fs::path& to) {
   }
   std::map<std::string, fs::path> present;  // the test's own entries, by lower-case name
   for (const fs::directory_entry& entry : fs::directory_iterator(to)) {
-    present.emplace(lower(entry.path().filename().string()), entry.path());
+    present.emplace(lowered(entry.path().filename().string()), entry.path());
   }
   for (const fs::directory_entry& entry : fs::directory_iterator(from)) {
     const std::string name = entry.path().filename().string();
-    auto own = present.find(lower(name));
+    auto own = present.find(lowered(name));
     if (own == present.end()) {
       fs::create_symlink(entry.path(), to / name, failed);
       if (failed) {
@@ -470,23 +436,19 @@ void MachineLease::importRegistry() {
   fs::path registryFile = machine_ / "registry.reg";
   const bool hasRegistry = fs::is_regular_file(registryFile);
   const std::string bytes = hasRegistry ? readFile(registryFile) : "";
-  const std::vector<Section> file = sections(regFileText(bytes));
+  const RegistryTree file = platform::posix::parseRegeditExport(bytes);
   std::string shown;
-  const std::string version = versionName(platform::posix::parseRegeditExport(bytes), shown);
+  const std::string version = versionName(file, shown);
   if (version.empty()) {
     error_ = "Wine has no version setting for " + shown;
     return;
   }
   if (!hasRegistry && lastUndo.empty() && version == lastVersion) return;
 
-  std::map<std::string, Section> base;
-  if (!file.empty()) {
-    for (Section& key : sections(readFile(prefix_ / BaseRegistry))) {
-      base.emplace(lower(key.path), std::move(key));
-    }
-  }
-  const std::string undone = undo(file, base, error_);
-  if (!error_.empty()) return;
+  const std::string undone =
+      hasRegistry
+          ? undo(file, platform::posix::parseRegeditExport(readFile(prefix_ / BaseRegistry)))
+          : std::string();
   // Windows' regedit reads hex(2) and hex(7) data as UTF-16 in a version
   // 5.00 file and as 8-bit text in a REGEDIT4 one, as the emulation does;
   // Wine's decides by the file's encoding instead. A copy in the encoding

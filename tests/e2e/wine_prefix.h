@@ -23,8 +23,9 @@
 //   the checker is linked in there too, so that it runs by its name as if
 //   typed at a console prompt (its argv[0] is then "zorivt");
 // - the registry loses what the previous test imported (keys Wine did not
-//   have are deleted, values of keys it had take their booted values back;
-//   a test may not delete a key Wine has) and gets the machine's
+//   have are deleted, values of keys it had take their booted values back,
+//   both found with the checker's own registry parser; a test may not
+//   delete a key or a value Wine has) and gets the machine's
 //   registry.reg through Wine's regedit (in the encoding that goes with its
 //   version line, which Windows' regedit goes by), and Wine's version
 //   setting follows the Windows version that registry names.

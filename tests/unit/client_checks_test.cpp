@@ -76,21 +76,3 @@ TEST(ProductFile, BuildtimeClientFileNamesFollowZorLang) {
   }
   releaseVariableStore();
 }
-
-// The database client is checked on the first call of a run only; a new log
-// starts a new run, which checks it again.
-TEST(DatabaseClient, CheckedOnceARun) {
-  TestMachine machine;
-  ScopedEnvironment root("OS_ROOTDIR", nullptr);
-  CheckOptions options;
-  for (int run = 1; run <= 2; ++run) {
-    ReportLog::Text text;
-    ReportLog log(text, ThresholdUpdate);
-    checkDatabaseClient(log, options);
-    const std::string first = text.file;
-    EXPECT_EQ(first.rfind("CHK0011R: Variable OS_ROOTDIR is not set.\n", 0), 0u) << first;
-    checkDatabaseClient(log, options);
-    EXPECT_EQ(text.file, first) << "run " << run;
-  }
-  releaseVariableStore();
-}

@@ -34,6 +34,7 @@ TEST(EmulatedMachine, DrivesMapToTheirFoldersAndZToTheHostRoot) {
   machine.file("drive_c/Prod/Bin/ZorPisrv.exe", "MZ");
   machine.file("drive_d/x.txt", "d");
   EXPECT_TRUE(isFile("C:/PROD/BIN/ZORPISRV.EXE"));
+  EXPECT_TRUE(isFile("c:\\..\\Prod\\..\\Prod\\Bin\\ZorPisrv.exe"));  // ".." stops at the root
   EXPECT_TRUE(isDirectory("c:\\"));
   EXPECT_TRUE(isFile("D:\\X.TXT"));
   EXPECT_FALSE(isDirectory("e:\\"));

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <regex>
 #include <set>
@@ -16,18 +15,14 @@
 
 #include "driver/main_flow.h"
 #include "driver/message_catalog.h"
+#include "machine_directory.h"
 #include "report/reference.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string readText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using test_support::readFile;
 
 /// The codes named as msg::NAME in the sources (every such use emits the
 /// message); the generic rows' names CHK_DBG and the like stand for CHK--DBG.
@@ -36,7 +31,7 @@ std::set<std::string> emittedCodes(const fs::path& sources) {
   const std::regex name(R"(msg::CHK(_[A-Z]{3}|[0-9]{4}[IARW]))");
   for (const auto& entry : fs::recursive_directory_iterator(sources)) {
     if (entry.path().extension() != ".cpp") continue;
-    const std::string source = readText(entry.path());
+    const std::string source = readFile(entry.path());
     for (std::sregex_iterator it(source.begin(), source.end(), name), end; it != end; ++it) {
       std::string code = "CHK" + (*it)[1].str();
       if (code[3] == '_') code.replace(3, 1, "--");
@@ -82,22 +77,25 @@ std::string classOfId(MessageId id) {
   return "always shown";
 }
 
-bool sourceTreeReadable(const fs::path& root) {
-  return fs::exists(root / "docs" / "messages.md");
-}
+/// The source tree; a cross-built runner may not see it, and then skips.
+#ifdef ZORIVT_SOURCE_TREE_OPTIONAL
+#define SOURCE_TREE(root)                         \
+  const fs::path root = ZORIVT_SOURCE_DIR;        \
+  if (!fs::exists(root / "docs" / "messages.md")) \
+  GTEST_SKIP() << "the source tree is not readable from here"
+#else
+#define SOURCE_TREE(root)                  \
+  const fs::path root = ZORIVT_SOURCE_DIR; \
+  ASSERT_TRUE(fs::exists(root / "docs" / "messages.md")) << root
+#endif
 
 }  // namespace
 
 TEST(MessageReference, DescribesExactlyTheEmittedMessagesInTheirWording) {
-  const fs::path root = ZORIVT_SOURCE_DIR;
-  if (!fs::exists(root / "docs" / "messages.md")) {
-#ifdef ZORIVT_SOURCE_TREE_OPTIONAL
-    GTEST_SKIP() << "the source tree is not readable from here";
-#endif
-  }
+  SOURCE_TREE(root);
   const std::set<std::string> emitted = emittedCodes(root / "src");
   const std::map<std::string, std::string> entries =
-      referenceEntries(readText(root / "docs" / "messages.md"));
+      referenceEntries(readFile(root / "docs" / "messages.md"));
   ASSERT_GT(emitted.size(), 90u) << "the sources were not read";
 
   std::map<std::string, std::string> catalog;
@@ -119,9 +117,8 @@ TEST(MessageReference, DescribesExactlyTheEmittedMessagesInTheirWording) {
 }
 
 TEST(MessageReference, GivesEachCodeTheCatalogsClassInItsEntryAndInTheTable) {
-  const fs::path root = ZORIVT_SOURCE_DIR;
-  if (!sourceTreeReadable(root)) GTEST_SKIP() << "the source tree is not readable from here";
-  const std::string reference = readText(root / "docs" / "messages.md");
+  SOURCE_TREE(root);
+  const std::string reference = readFile(root / "docs" / "messages.md");
   // Class and ids per code from the catalog: "error (id 26620)".
   std::map<std::string, std::set<std::string>> classes, ids;
   for (std::size_t i = 0; i < MessageCatalogSize; ++i) {
@@ -166,8 +163,7 @@ TEST(MessageReference, GivesEachCodeTheCatalogsClassInItsEntryAndInTheTable) {
 }
 
 TEST(MessageReference, DocumentsArePlainAsciiAndNameTheBuildsLevelAndVersion) {
-  const fs::path root = ZORIVT_SOURCE_DIR;
-  if (!sourceTreeReadable(root)) GTEST_SKIP() << "the source tree is not readable from here";
+  SOURCE_TREE(root);
   // A level such as V2R3.4.2, and the package version in "zorivt 2.3.4",
   // "zorivt (2.3.4)", "zorivt_2.3.4_amd64.deb" or "zorivt-2.3.4-win32.zip".
   const std::regex quoted(
@@ -176,7 +172,7 @@ TEST(MessageReference, DocumentsArePlainAsciiAndNameTheBuildsLevelAndVersion) {
   for (const char* name :
        {"README.md", "LICENSE", "docs/messages.md", "docs/zorivt.1", "docs/zorivt-report.1",
         "docs/emulated-machine.md", "docs/README.txt", "docs/changelog"}) {
-    const std::string text = readText(root / name);
+    const std::string text = readFile(root / name);
     EXPECT_FALSE(text.empty()) << name;
     for (std::size_t i = 0, line = 1; i < text.size(); ++i) {
       if (text[i] == '\n') ++line;

@@ -67,6 +67,7 @@ TEST(PathFiles, TestFilesIgnoringCaseAndResolveRelativePaths) {
   EXPECT_EQ(absolutePath("file..txt"), joinPath(sub, "file..txt"));
   EXPECT_EQ(absolutePath("c:\\a\\b\\..\\c"), Str("c:\\a\\c"));
   EXPECT_EQ(absolutePath("c:\\a\\.."), Str("c:\\"));
+  EXPECT_EQ(absolutePath("c:\\..\\..\\x"), Str("c:\\x"));  // no climbing above the root
   EXPECT_EQ(absolutePath("c:\\a..b\\c"), Str("c:\\a..b\\c"));
   EXPECT_EQ(absolutePath("c:\\a\\..b\\..\\c.."), Str("c:\\a\\c.."));
   EXPECT_EQ(absolutePath("C:\\Dir\\"), Str("c:\\dir\\"));

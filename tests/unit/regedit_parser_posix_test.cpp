@@ -147,6 +147,13 @@ TEST(RegeditParser, SectionsAndDeletionsActAsAnImportWould) {
   EXPECT_EQ(keyAt(tree, "Soft\\Gone\\Child"), RegistryTree::NoKey);
   EXPECT_EQ(namesAt(tree, "A\\B"), Names{});
   EXPECT_EQ(tree.subKey(RegistryTree::Root, "HKEY_CURRENT_USER"), RegistryTree::NoKey);
+  // The keys left, listed by their lower-case names.
+  const RegistryTree::KeyId soft = keyAt(tree, "soft");
+  EXPECT_EQ(tree.subKeys(RegistryTree::Root),
+            (std::vector<std::pair<std::string, RegistryTree::KeyId>>{{"a", keyAt(tree, "a")},
+                                                                      {"soft", soft}}));
+  EXPECT_EQ(tree.subKeys(soft).size(), 2u);
+  EXPECT_EQ(tree.subKeys(keyAt(tree, "Soft\Gone")).size(), 0u);
 }
 
 TEST(RegeditParser, MalformedLinesAreSkippedAndReadingGoesOn) {

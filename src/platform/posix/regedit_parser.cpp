@@ -415,6 +415,13 @@ RegistryTree::KeyId RegistryTree::subKey(KeyId parent, std::string_view name) co
   return found == subKeys.end() ? NoKey : found->second;
 }
 
+std::vector<std::pair<std::string, RegistryTree::KeyId>> RegistryTree::subKeys(KeyId key) const {
+  std::vector<std::pair<std::string, KeyId>> found(keys_[key].subKeys.begin(),
+                                                   keys_[key].subKeys.end());
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
 const std::vector<RegistryValue>& RegistryTree::values(KeyId key) const {
   return keys_[key].values;
 }

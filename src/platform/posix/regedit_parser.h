@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace platform::posix {
@@ -33,6 +34,10 @@ class RegistryTree {
   /// The subkey `name` (one key name, no backslash; ASCII case ignored) of
   /// `parent`; NoKey when it does not exist.
   KeyId subKey(KeyId parent, std::string_view name) const;
+
+  /// The subkeys of `key`, by their names in lower case, in the order of
+  /// the names.
+  std::vector<std::pair<std::string, KeyId>> subKeys(KeyId key) const;
 
   /// The values of `key` in enumeration order: the order in which the file
   /// first set them. Setting a value again keeps its place; a value deleted
