@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "platform/ascii.h"
+#include "platform/mapped_file.h"
 #include "platform/posix/machine.h"
 #include "platform/registry.h"
 
@@ -524,60 +525,74 @@ RegistryTree parseRegeditExport(std::string_view bytes, bool* recognised) {
   return parseExport(bytes, recognised, nullptr);
 }
 
+namespace {
+
+/// The whole of a regular host file, for a file that cannot be mapped.
+bool readHostFile(const std::string& hostPath, std::string& bytes) {
+  std::FILE* stream = openRegularHostStream(hostPath);
+  if (stream == nullptr) return false;
+  char block[65536];
+  std::size_t got;
+  while ((got = std::fread(block, 1, sizeof block, stream)) > 0) bytes.append(block, got);
+  const bool failed = std::ferror(stream) != 0;
+  std::fclose(stream);
+  return !failed;
+}
+
+}  // namespace
+
 RegistryTree loadRegeditFile(const std::string& hostPath, RegeditFileState* state) {
   RegeditFileState ignored;
   RegeditFileState& result = state != nullptr ? *state : ignored;
-  int fd = -1;
-  switch (openRegularHostFile(hostPath, fd)) {
-    case HostOpen::Opened:
+  // The file is mapped, not copied: the parser reads the bytes where they
+  // are, and only what the tree keeps is held a second time.
+  MappedFile file;
+  std::string copy;  // the bytes of a file that cannot be mapped
+  switch (file.openHost(hostPath)) {
+    case MappedFile::Opened::Mapped:
       break;
-    case HostOpen::Missing:
+    case MappedFile::Opened::NotMapped:
+      if (!readHostFile(hostPath, copy)) {
+        result = RegeditFileState::Unreadable;
+        return RegistryTree();
+      }
+      break;
+    case MappedFile::Opened::Missing:
       result = RegeditFileState::Missing;
       return RegistryTree();
-    case HostOpen::NotRegular:
+    case MappedFile::Opened::NotRegular:
       result = RegeditFileState::NotRegular;
       return RegistryTree();
-    case HostOpen::Unreadable:
+    case MappedFile::Opened::Unreadable:
       result = RegeditFileState::Unreadable;
       return RegistryTree();
   }
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || static_cast<std::uint64_t>(st.st_size) > SIZE_MAX) {
-    ::close(fd);
-    result = RegeditFileState::Unreadable;
-    return RegistryTree();
-  }
-  // The file is mapped, not copied: the parser reads the bytes where they
-  // are, and only what the tree keeps is held a second time.
-  const std::size_t size = static_cast<std::size_t>(st.st_size);
-  void* mapped = size == 0 ? nullptr : ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-  ::close(fd);
-  if (mapped == MAP_FAILED) {
-    result = RegeditFileState::Unreadable;
-    return RegistryTree();
-  }
-  if (mapped != nullptr) ::madvise(mapped, size, MADV_SEQUENTIAL);
+  const std::string_view bytes =
+      file.bytes() != nullptr
+          ? std::string_view(reinterpret_cast<const char*>(file.bytes()), file.size())
+          : std::string_view(copy);
   // The pages read for good are given back as the parser goes, so that
   // the mapping does not stay resident beside the tree built from it.
-  const auto start = reinterpret_cast<std::uintptr_t>(mapped);
+  const auto start = reinterpret_cast<std::uintptr_t>(file.bytes());
   const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
   auto passed = [start, page](const char* point) {
     const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(point) / page * page;
     if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_DONTNEED);
   };
   bool recognised = false;
-  RegistryTree tree;
-  try {
-    const std::string_view bytes(static_cast<const char*>(mapped), mapped == nullptr ? 0 : size);
-    tree = parseExport(bytes, &recognised, [&](const char* point) {
-      // A UTF-16 file is parsed from a narrowed copy, not from the mapping.
-      if (point >= bytes.data() && point <= bytes.data() + bytes.size()) passed(point);
-    });
-  } catch (...) {
-    if (mapped != nullptr) ::munmap(mapped, size);
-    throw;
+  // A file shortened while it is parsed reads as zeros from the fault on;
+  // what was parsed then is not the file, which counts as unreadable.
+  const MappedFile::Guard guard(file);
+  RegistryTree tree = parseExport(bytes, &recognised, [&](const char* point) {
+    // A UTF-16 file is parsed from a narrowed copy, not from the mapping.
+    if (file.bytes() != nullptr && point >= bytes.data() && point <= bytes.data() + bytes.size()) {
+      passed(point);
+    }
+  });
+  if (guard.faulted()) {
+    result = RegeditFileState::Unreadable;
+    return RegistryTree();
   }
-  if (mapped != nullptr) ::munmap(mapped, size);
   result = recognised ? RegeditFileState::Loaded : RegeditFileState::NotAnExport;
   return tree;
 }

@@ -108,7 +108,8 @@ enum class RegeditFileState { Loaded, Missing, NotRegular, Unreadable, NotAnExpo
 
 /// Reads and parses the file at `hostPath`; an empty registry when it is
 /// missing, not a regular file (see openRegularHostFile) or cannot be read.
-/// The file is mapped while it is parsed, not copied.
+/// The file is mapped while it is parsed, not copied (read whole where it
+/// cannot be mapped); one shortened while it is parsed counts as unreadable.
 RegistryTree loadRegeditFile(const std::string& hostPath, RegeditFileState* state = nullptr);
 
 }  // namespace platform::posix
