@@ -58,6 +58,7 @@ TEST(Message, OneStringCompositionAgreesWithTheChainOfArguments) {
     }
   }
   const char* none = nullptr;
-  EXPECT_EQ(Str(detail::composeText(msg::CHK0007R, none)), Str("CHK0007R: Cannot open file '' for writing."));
+  EXPECT_EQ(Str(detail::composeText(msg::CHK0007R, none)),
+            Str("CHK0007R: Cannot open file '' for writing."));
   EXPECT_EQ(detail::composeText(99999, "x"), "");
 }
