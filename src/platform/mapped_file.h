@@ -49,6 +49,11 @@ class MappedFile {
     return size_;
   }
 
+  /// The bytes before `offset` will not be read again: their pages leave
+  /// the program's memory (the system keeps the file's cache), so that
+  /// reading a large file front to back holds only the part being read.
+  void release(std::size_t offset);
+
   /// Whether a Guard protects the bytes of a mapping on this host. Where it
   /// does not (Windows NT, whose structured exceptions the compiler cannot
   /// catch), a file whose reading may meet an I/O error is better read with

@@ -216,13 +216,17 @@ struct MarkerSearch {
 /// bytes of a window are still in the cache for the second marker. A fault
 /// of the mapping (the file shortened meanwhile) ends the reading as a read
 /// error would: what was found before it stands.
-void scanMapped(const platform::MappedFile& file, MarkerSearch& search) {
+void scanMapped(platform::MappedFile& file, MarkerSearch& search) {
   const platform::MappedFile::Guard guard(file);
   const unsigned char* const bytes = file.bytes();
   const std::size_t size = file.size();
+  // The windows passed are given back every few megabytes: a file of any
+  // size holds little of the program's memory while it is scanned.
+  constexpr std::size_t ReleaseEvery = 32 * VersionScanBlockSize;
   for (std::size_t from = 0; from < size; from += VersionScanBlockSize) {
     const std::size_t to = size - from < VersionScanBlockSize ? size : from + VersionScanBlockSize;
     if (search.search(bytes, size, from, to) || guard.faulted()) return;
+    if (to % ReleaseEvery == 0) file.release(to);
   }
 }
 

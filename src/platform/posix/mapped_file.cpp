@@ -3,7 +3,6 @@
 #include "platform/mapped_file.h"
 
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -13,6 +12,9 @@
 #include "platform/posix/machine.h"
 
 namespace platform {
+namespace {
+constexpr std::size_t SequentialFrom = 1024 * 1024;
+}  // namespace
 
 MappedFile::Opened MappedFile::open(const std::string& path) {
   close();
@@ -25,7 +27,8 @@ MappedFile::Opened MappedFile::open(const std::string& path) {
 MappedFile::Opened MappedFile::openHost(const std::string& hostPath) {
   close();
   int fd = -1;
-  switch (posix::openRegularHostFile(hostPath, fd)) {
+  std::uint64_t fileSize = 0;
+  switch (posix::openRegularHostFile(hostPath, fd, &fileSize)) {
     case posix::HostOpen::Opened:
       break;
     case posix::HostOpen::Missing:
@@ -35,20 +38,17 @@ MappedFile::Opened MappedFile::openHost(const std::string& hostPath) {
     case posix::HostOpen::Unreadable:
       return Opened::Unreadable;
   }
-  struct stat st;
-  if (::fstat(fd, &st) != 0) {
-    ::close(fd);
-    return Opened::Unreadable;
-  }
-  if (st.st_size == 0 || static_cast<std::uint64_t>(st.st_size) > SIZE_MAX) {
+  if (fileSize == 0 || fileSize > SIZE_MAX) {
     ::close(fd);
     return Opened::NotMapped;
   }
-  const std::size_t size = static_cast<std::size_t>(st.st_size);
+  const std::size_t size = static_cast<std::size_t>(fileSize);
   void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
   ::close(fd);  // the mapping keeps the file
   if (mapped == MAP_FAILED) return Opened::NotMapped;
-  ::madvise(mapped, size, MADV_SEQUENTIAL);
+  // Read-ahead for a file read front to back; a small one is read whole at
+  // its first page anyway.
+  if (size >= SequentialFrom) ::madvise(mapped, size, MADV_SEQUENTIAL);
   bytes_ = static_cast<const unsigned char*>(mapped);
   size_ = size;
   return Opened::Mapped;
@@ -58,6 +58,13 @@ void MappedFile::close() {
   if (bytes_ != nullptr) ::munmap(const_cast<unsigned char*>(bytes_), size_);
   bytes_ = nullptr;
   size_ = 0;
+}
+
+void MappedFile::release(std::size_t offset) {
+  if (bytes_ == nullptr) return;
+  const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  const std::size_t end = (offset < size_ ? offset : size_) / page * page;
+  if (end > 0) ::madvise(const_cast<unsigned char*>(bytes_), end, MADV_DONTNEED);
 }
 
 bool MappedFile::guardsFaults() {

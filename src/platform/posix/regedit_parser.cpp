@@ -1,10 +1,6 @@
 // POSIX backend only: the regedit export parser behind the emulated registry.
 #include "platform/posix/regedit_parser.h"
 
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -571,22 +567,16 @@ RegistryTree loadRegeditFile(const std::string& hostPath, RegeditFileState* stat
       file.bytes() != nullptr
           ? std::string_view(reinterpret_cast<const char*>(file.bytes()), file.size())
           : std::string_view(copy);
-  // The pages read for good are given back as the parser goes, so that
-  // the mapping does not stay resident beside the tree built from it.
-  const auto start = reinterpret_cast<std::uintptr_t>(file.bytes());
-  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-  auto passed = [start, page](const char* point) {
-    const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(point) / page * page;
-    if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_DONTNEED);
-  };
   bool recognised = false;
   // A file shortened while it is parsed reads as zeros from the fault on;
   // what was parsed then is not the file, which counts as unreadable.
   const MappedFile::Guard guard(file);
   RegistryTree tree = parseExport(bytes, &recognised, [&](const char* point) {
-    // A UTF-16 file is parsed from a narrowed copy, not from the mapping.
+    // The pages read for good are given back as the parser goes, so that
+    // the mapping does not stay resident beside the tree built from it. A
+    // UTF-16 file is parsed from a narrowed copy, not from the mapping.
     if (file.bytes() != nullptr && point >= bytes.data() && point <= bytes.data() + bytes.size()) {
-      passed(point);
+      file.release(static_cast<std::size_t>(point - bytes.data()));
     }
   });
   if (guard.faulted()) {

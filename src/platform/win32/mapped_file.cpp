@@ -58,6 +58,10 @@ void MappedFile::close() {
   mapping_ = nullptr;
 }
 
+// The pages of a view are the file's cache, which Windows trims from the
+// working set by itself.
+void MappedFile::release(std::size_t) {}
+
 // A view whose pages cannot be read raises an exception that only a
 // structured exception handler could catch, which this compiler does not
 // offer: the guard cannot protect it.
