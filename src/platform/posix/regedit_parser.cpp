@@ -440,36 +440,47 @@ std::size_t RegistryTree::ValueIndex::findSlot(const std::vector<RegistryValue>&
                                                std::string_view name) const {
   if (slots_.empty()) return None;
   const std::size_t mask = slots_.size() - 1;
-  for (std::size_t slot = foldedHash(name) & mask;; slot = (slot + 1) & mask) {
-    const std::uint32_t entry = slots_[slot];
-    if (entry == 0) return None;
-    if (entry != Removed && ascii::equalIgnoringCase(values[entry - 1].name, name)) return slot;
+  const auto hash = static_cast<std::uint32_t>(foldedHash(name));
+  for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const std::uint64_t entry = slots_[slot];
+    const auto position = static_cast<std::uint32_t>(entry);
+    if (position == 0) return None;
+    if (position != Removed && static_cast<std::uint32_t>(entry >> 32) == hash &&
+        ascii::equalIgnoringCase(values[position - 1].name, name)) {
+      return slot;
+    }
   }
 }
 
 void RegistryTree::ValueIndex::add(const std::vector<RegistryValue>& values, std::size_t position) {
-  // At most half the slots in use, so that every probe soon meets a free one.
-  if ((used_ + 1) * 2 > slots_.size()) grow(values, std::max<std::size_t>(16, slots_.size() * 2));
+  // At most three slots in four in use, so that every probe soon meets a
+  // free one: a probe past a slot of another name costs no look at a value.
+  if ((used_ + 1) * 4 > slots_.size() * 3) grow(std::max<std::size_t>(16, slots_.size() * 2));
   const std::size_t mask = slots_.size() - 1;
-  std::size_t slot = foldedHash(values[position].name) & mask;
-  while (slots_[slot] != 0 && slots_[slot] != Removed) slot = (slot + 1) & mask;
-  if (slots_[slot] == 0) ++used_;
-  slots_[slot] = static_cast<std::uint32_t>(position + 1);
+  const auto hash = static_cast<std::uint32_t>(foldedHash(values[position].name));
+  std::size_t slot = hash & mask;
+  auto free = [this](std::size_t at) {
+    const auto p = static_cast<std::uint32_t>(slots_[at]);
+    return p == 0 || p == Removed;
+  };
+  while (!free(slot)) slot = (slot + 1) & mask;
+  if (static_cast<std::uint32_t>(slots_[slot]) == 0) ++used_;
+  slots_[slot] = (static_cast<std::uint64_t>(hash) << 32) | (position + 1);
 }
 
 void RegistryTree::ValueIndex::removeSlot(std::size_t slot) {
   slots_[slot] = Removed;
 }
 
-void RegistryTree::ValueIndex::grow(const std::vector<RegistryValue>& values,
-                                    std::size_t slotCount) {
-  std::vector<std::uint32_t> old = std::move(slots_);
+void RegistryTree::ValueIndex::grow(std::size_t slotCount) {
+  std::vector<std::uint64_t> old = std::move(slots_);
   slots_.assign(slotCount, 0);
   used_ = 0;
   const std::size_t mask = slotCount - 1;
-  for (std::uint32_t entry : old) {
-    if (entry == 0 || entry == Removed) continue;
-    std::size_t slot = foldedHash(values[entry - 1].name) & mask;
+  for (std::uint64_t entry : old) {
+    const auto position = static_cast<std::uint32_t>(entry);
+    if (position == 0 || position == Removed) continue;
+    std::size_t slot = static_cast<std::uint32_t>(entry >> 32) & mask;
     while (slots_[slot] != 0) slot = (slot + 1) & mask;
     slots_[slot] = entry;
     ++used_;
@@ -480,8 +491,8 @@ void RegistryTree::ValueIndex::rebuild(const std::vector<RegistryValue>& values)
   slots_.clear();
   used_ = 0;
   std::size_t count = 16;
-  while (count < values.size() * 2 + 2) count *= 2;
-  grow(values, count);
+  while (count * 3 < (values.size() + 1) * 4) count *= 2;
+  grow(count);
   for (std::size_t i = 0; i < values.size(); ++i) add(values, i);
 }
 
