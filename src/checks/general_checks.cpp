@@ -26,10 +26,17 @@ void reportProductRegistry(ReportLog& log) {
   // would be written, so a key of millions of values is not even read.
   if (!log.debugMode()) return;
   Str names = registry->listValueNames(ProductRegistrySubKey);
-  if (!names.empty()) report(log, msg::CHK_DBG, "Corvanta Registry entries:");
+  if (names.empty()) return;
+  report(log, msg::CHK_DBG, "Corvanta Registry entries:");
+  // The subkey is opened once for all its values, not once a value.
+  RegistryKeyHandle product;
+  const bool opened =
+      product->openPath(Str(ProductRegistryKey).append('\\').append(ProductRegistrySubKey));
   Tokenizer entries(names, '\n', false);
   for (Str name = entries.nextToken(); !name.empty(); name = entries.nextToken()) {
-    report(log, msg::CHK_DBG, "  %2: %3", name, registry->queryString(ProductRegistrySubKey, name));
+    report(log, msg::CHK_DBG, "  %2: %3", name,
+           opened ? product->queryOwnString(name)
+                  : registry->queryString(ProductRegistrySubKey, name));
   }
 }
 

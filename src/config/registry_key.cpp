@@ -37,6 +37,28 @@ Str RegistryKey::queryString(const Str& subKey, const Str& valueName) {
       RegistrySuccess) {
     return Str();
   }
+  Str text = readString(key, valueName);
+  platform::registryCloseKey(key);
+  return text;
+}
+
+Str RegistryKey::queryOwnString(const Str& valueName) {
+  return readString(current_, valueName);
+}
+
+Str RegistryKey::readString(platform::RegistryHandle key, const Str& valueName) {
+  // A buffer already large enough (with room for the NUL added below)
+  // serves in one query; the size is asked first only for a larger value.
+  if (buffer_.size() > 1) {
+    std::uint32_t room = static_cast<std::uint32_t>(buffer_.size() - 1);
+    const long status =
+        platform::registryQueryValue(key, valueName.c_str(), nullptr, buffer_.data(), &room);
+    if (status == RegistrySuccess) {
+      buffer_[room] = '\0';
+      return Str(reinterpret_cast<const char*>(buffer_.data()));
+    }
+    if (status != platform::RegistryMoreData) return Str();
+  }
   std::uint32_t size = 0;
   if (platform::registryQueryValue(key, valueName.c_str(), nullptr, nullptr, &size) ==
       RegistrySuccess) {
@@ -47,7 +69,6 @@ Str RegistryKey::queryString(const Str& subKey, const Str& valueName) {
       size = room;
     }
   }
-  platform::registryCloseKey(key);
   if (buffer_.empty()) return Str();
   if (size >= buffer_.size()) size = static_cast<std::uint32_t>(buffer_.size() - 1);
   buffer_[size] = '\0';

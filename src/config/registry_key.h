@@ -24,6 +24,8 @@ class RegistryKey {
   /// empty when the subkey or the value does not exist. The registry type
   /// is not examined: the data is read up to its first NUL.
   Str queryString(const Str& subKey, const Str& valueName);
+  /// The same for a value of the current key itself.
+  Str queryOwnString(const Str& valueName);
   /// The names of all values of a subkey, in descending index order,
   /// separated by "\n"; empty for a missing subkey or one without values.
   Str listValueNames(const Str& subKey);
@@ -32,6 +34,7 @@ class RegistryKey {
 
  private:
   void growBuffer(std::size_t size);
+  Str readString(platform::RegistryHandle key, const Str& valueName);
 
   platform::RegistryHandle current_ = platform::LocalMachineKey;
   std::vector<unsigned char> buffer_;

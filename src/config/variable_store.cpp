@@ -66,25 +66,28 @@ void insertVariable(const Str& name, Str value, bool fromProfile) {
 }
 
 Str lookupVariable(const Str& name, LookupMode mode, VariableOrigin* origin) {
+  Str scratch;
+  return lookupVariableInPlace(name, mode, origin, scratch);
+}
+
+const Str& lookupVariableInPlace(const Str& name, LookupMode mode, VariableOrigin* origin,
+                                 Str& scratch) {
   loadProductDefaults();
-  Str value;
   VariableOrigin found = VariableOrigin::NotSet;
   if (mode == LookupMode::All) {
     auto it = theStore->find(name.str());
     if (it != theStore->end()) {
-      value = it->second.value;
       found = it->second.origin;
+      if (!it->second.value.empty()) {
+        if (origin) *origin = found;
+        return it->second.value;
+      }
     }
   }
-  if (value.empty()) {
-    Str fromEnvironment = environmentValue(name);
-    if (!fromEnvironment.empty()) {
-      value = fromEnvironment;
-      found = VariableOrigin::Environment;
-    }
-  }
+  scratch = environmentValue(name);
+  if (!scratch.empty()) found = VariableOrigin::Environment;
   if (origin) *origin = found;
-  return value;
+  return scratch;
 }
 
 bool lookupNumber(const Str& name, std::int32_t& number) {

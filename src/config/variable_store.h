@@ -33,6 +33,12 @@ extern const VariableDefault ProductDefaults[];
 /// with NotSet when no source sets the name. Loads the defaults first.
 Str lookupVariable(const Str& name, LookupMode mode, VariableOrigin* origin = nullptr);
 
+/// The same without a copy of a stored value: the value in the store itself
+/// (valid until the store next changes), or `scratch` holding the value
+/// found in the environment or nothing.
+const Str& lookupVariableInPlace(const Str& name, LookupMode mode, VariableOrigin* origin,
+                                 Str& scratch);
+
 /// Looks `name` up with All and converts it like atol into `number` (always
 /// stored). True when the number is not 0 or the value consists of "0"
 /// characters only.

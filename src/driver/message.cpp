@@ -1,6 +1,7 @@
 #include "driver/message.h"
 
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -42,29 +43,52 @@ std::string visibleText(const std::string& value) {
 
 Message::Message(MessageId id) : text_(lookupMessageText(id)) {}
 
-Message Message::arg(const Str& value) const {
-  Message result(*this);
-  const std::string& text = text_.str();
-  const char digit = static_cast<char>('0' + next_);
-  for (std::size_t p = 0; p + 1 < text.size(); ++p) {
-    if (text[p] == '%' && text[p + 1] == digit) {
-      std::string composed;
-      composed.reserve(text.size() + value.length());
-      composed.append(text, 0, p);
-      appendVisible(composed, value.str());
-      composed.append(text, p + 2, std::string::npos);
-      result.text_ = Str(std::move(composed));
+void detail::fillPlaceholder(std::string& text, std::int32_t number, const Str& value) {
+  const char digit = static_cast<char>('0' + number);
+  const char* const start = text.data();
+  const char* const end = start + text.size();
+  const char* p = start;
+  for (;;) {
+    p = static_cast<const char*>(std::memchr(p, '%', static_cast<std::size_t>(end - p)));
+    if (p == nullptr || p + 1 == end) return;
+    if (p[1] == digit) break;
+    ++p;
+  }
+  const std::size_t at = static_cast<std::size_t>(p - start);
+  const std::string& raw = value.str();
+  bool plain = true;
+  for (char c : raw) {
+    if (isControl(static_cast<unsigned char>(c))) {
+      plain = false;
       break;
     }
   }
+  if (plain) {
+    text.replace(at, 2, raw);
+    return;
+  }
+  std::string shown;
+  appendVisible(shown, raw);
+  text.replace(at, 2, shown);
+}
+
+Str detail::decimalText(std::int32_t value) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%ld", static_cast<long>(value));
+  return Str(digits);
+}
+
+Message Message::arg(const Str& value) const {
+  Message result(*this);
+  std::string text = text_.str();
+  detail::fillPlaceholder(text, next_, value);
+  result.text_ = Str(std::move(text));
   result.next_ = next_ + 1;
   return result;
 }
 
 Message Message::arg(std::int32_t value) const {
-  char digits[16];
-  std::snprintf(digits, sizeof digits, "%ld", static_cast<long>(value));
-  return arg(Str(digits));
+  return arg(detail::decimalText(value));
 }
 
 Message bind(const Message& message, ReportLog& log) {

@@ -48,25 +48,37 @@ class Message {
 Message bind(const Message& message, ReportLog& log);
 
 namespace detail {
-inline Message applyArg(const Message& m, const Str& v) {
-  return m.arg(v);
+/// Fills the first "%n" (n = `number`) of `text`, searched from its start,
+/// with `value` in its visible form; nothing when there is none. The rule of
+/// Message::arg, applied in place.
+void fillPlaceholder(std::string& text, std::int32_t number, const Str& value);
+
+inline const Str& argText(const Str& v) {
+  return v;
 }
-inline Message applyArg(const Message& m, const char* v) {
-  return m.arg(Str(v));
+inline Str argText(const char* v) {
+  return Str(v);
 }
-inline Message applyArg(const Message& m, const std::string& v) {
-  return m.arg(Str(v));
+inline Str argText(const std::string& v) {
+  return Str(v);
 }
+/// The value in signed decimal.
+Str decimalText(std::int32_t value);
 template <typename T, typename = std::enable_if_t<std::is_integral_v<T>>>
-Message applyArg(const Message& m, T v) {
-  return m.arg(static_cast<std::int32_t>(v));
+Str argText(T v) {
+  return decimalText(static_cast<std::int32_t>(v));
 }
 
+/// The text of message `id` with `args` filled in order, as a chain of
+/// Message::arg gives it, composed in one string.
 template <typename... Args>
-Message compose(ReportLog& log, MessageId id, const Args&... args) {
-  Message m = ::bind(Message(id), log);
-  ((m = applyArg(m, args)), ...);
-  return m;
+std::string composeText(MessageId id, const Args&... args) {
+  const char* catalogText = lookupMessageText(id);
+  std::string text = catalogText != nullptr ? catalogText : "";
+  text.reserve(text.size() + (argText(args).length() + ... + 0));
+  std::int32_t number = 0;
+  ((fillPlaceholder(text, ++number, argText(args))), ...);
+  return text;
 }
 }  // namespace detail
 
@@ -76,8 +88,7 @@ template <typename... Args>
 void report(ReportLog& log, MessageId id, const Args&... args) {
   log.flush();  // text streamed before must not travel under this id
   log.run().setMessageId(id);
-  Message m = detail::compose(log, id, args...);
-  log.deliverLine(m.text().str());
+  log.deliverLine(detail::composeText(id, args...));
 }
 
 /// The same without the line end: for a text that already ends with one, or
@@ -86,8 +97,7 @@ template <typename... Args>
 void reportUnended(ReportLog& log, MessageId id, const Args&... args) {
   log.flush();
   log.run().setMessageId(id);
-  Message m = detail::compose(log, id, args...);
-  log << m.text().str();
+  log << detail::composeText(id, args...);
   log.flush();
 }
 

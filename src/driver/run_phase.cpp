@@ -15,7 +15,10 @@ void displayVariables(ReportLog& log, const Str& variableList) {
   Tokenizer names(variableList, ';', true);
   for (Str name = names.nextToken(); !name.empty(); name = names.nextToken()) {
     VariableOrigin origin = VariableOrigin::NotSet;
-    Str value = lookupVariable(name, LookupMode::All, &origin);
+    // The value is shown from where it is stored: a value of any size is
+    // held once more only in the message that shows it.
+    Str scratch;
+    const Str& value = lookupVariableInPlace(name, LookupMode::All, &origin, scratch);
     switch (origin) {
       case VariableOrigin::Environment:
         report(log, msg::CHK0102I, name, value);

@@ -2,11 +2,11 @@
 
 #include <cstdint>
 #include <cstring>
-#include <vector>
 
 #include "driver/checker_level.h"
 #include "driver/message.h"
 #include "platform/file.h"
+#include "platform/mapped_file.h"
 
 extern const char CheckerIdentification[] = "@(#)Corvanta Configuration Checker " ZORIVT_LEVEL;
 
@@ -171,26 +171,72 @@ bool VersionFileWalker::nextFile(Str& path) {
 namespace {
 
 /// The printable text at `at` in `bytes` (which hold `count` bytes), at most
-/// TextLimit of them.
+/// TextLimit of them. The bytes are read once, into a copy that is then
+/// measured, so that a mapped file shortened meanwhile (its bytes turning to
+/// zeros) cannot give a text with a non-printable character.
 Str textAt(const unsigned char* bytes, std::size_t count, std::size_t at) {
-  const std::size_t end = count - at < TextLimit ? count : at + TextLimit;
-  std::size_t length = at;
-  while (length < end && isPrintable(bytes[length])) ++length;
-  return Str(reinterpret_cast<const char*>(bytes + at), length - at);
+  unsigned char copy[TextLimit];
+  const std::size_t available = count - at < TextLimit ? count - at : TextLimit;
+  std::memcpy(copy, bytes + at, available);
+  std::size_t length = 0;
+  while (length < available && isPrintable(copy[length])) ++length;
+  return Str(reinterpret_cast<const char*>(copy), length);
 }
 
-/// Reads the file once, front to back, and sets texts[i] to the text at the
-/// first occurrence of markers[i] (empty when there is none), for one or two
-/// markers; it stops as soon as the first marker is found, the later ones
-/// being wanted only without it. False when the file cannot be opened (a
-/// file that is not a regular file is never opened).
-///
-/// The file comes in large blocks straight into one buffer. A match counts
-/// only where the TextLimit bytes after its start are in the buffer (or the
-/// file ends before); the bytes from that limit on move to the front for
-/// the next block, so no occurrence is missed or counted twice and the text
-/// after a match never needs another read.
-bool scanFile(const Str& path, const MarkerTables* const* markers, std::size_t count, Str* texts) {
+/// What the scan of one file found: texts[i] is the text at the first
+/// occurrence of markers[i] (empty when there is none), for one or two
+/// markers; the search stops as soon as the first marker is found, the later
+/// ones being wanted only without it.
+struct MarkerSearch {
+  const MarkerTables* const* markers;
+  std::size_t count;
+  Str* texts;
+  bool found[2] = {false, false};
+
+  /// Looks for each marker not yet found at the starts [from, to) of
+  /// `bytes` (which hold `size` bytes): an occurrence starting there may run
+  /// past `to`. True when the first marker is found.
+  bool search(const unsigned char* bytes, std::size_t size, std::size_t from, std::size_t to) {
+    for (std::size_t i = 0; i < count; ++i) {
+      if (found[i]) continue;
+      const std::size_t m = markers[i]->length;
+      const std::size_t end = size - to < m - 1 ? size : to + m - 1;
+      const std::int64_t w = findInChunk(bytes + from, end - from, *markers[i]);
+      if (w < 0) continue;
+      texts[i] = textAt(bytes, size, from + static_cast<std::size_t>(w));
+      found[i] = true;
+      if (i == 0) return true;
+    }
+    return false;
+  }
+};
+
+/// The scan of a mapped file: window by window, each marker looked for in
+/// each window, so that a marker found early ends the reading early and the
+/// bytes of a window are still in the cache for the second marker. A fault
+/// of the mapping (the file shortened meanwhile) ends the reading as a read
+/// error would: what was found before it stands.
+void scanMapped(platform::MappedFile& file, MarkerSearch& search) {
+  const platform::MappedFile::Guard guard(file);
+  const unsigned char* const bytes = file.bytes();
+  const std::size_t size = file.size();
+  // The windows passed are given back every few megabytes: a file of any
+  // size holds little of the program's memory while it is scanned.
+  constexpr std::size_t ReleaseEvery = 32 * VersionScanBlockSize;
+  for (std::size_t from = 0; from < size; from += VersionScanBlockSize) {
+    const std::size_t to = size - from < VersionScanBlockSize ? size : from + VersionScanBlockSize;
+    if (search.search(bytes, size, from, to) || guard.faulted()) return;
+    if (to % ReleaseEvery == 0) file.release(to);
+  }
+}
+
+/// The scan by reading: the file comes in large blocks straight into one
+/// buffer. A match counts only where the TextLimit bytes after its start are
+/// in the buffer (or the file ends before); the bytes from that limit on move
+/// to the front for the next block, so no occurrence is missed or counted
+/// twice and the text after a match never needs another read. A read error
+/// ends the reading as the end of the file would.
+bool scanRead(const Str& path, MarkerSearch& search) {
   platform::File file;
   if (!file.open(path.str(), platform::File::Access::Read, platform::File::Kind::Binary)) {
     return false;
@@ -198,30 +244,49 @@ bool scanFile(const Str& path, const MarkerTables* const* markers, std::size_t c
   // Each block is read to a cache-line boundary, where the system copies
   // fastest, with room before it for the bytes kept from the block before.
   constexpr std::size_t LineSize = 64;
-  std::vector<unsigned char> buffer(TextLimit + LineSize + VersionScanBlockSize);
-  const std::uintptr_t room = reinterpret_cast<std::uintptr_t>(buffer.data()) + TextLimit;
+  // Not zero-filled: only bytes read into it are looked at.
+  const std::unique_ptr<unsigned char[]> buffer(
+      new unsigned char[TextLimit + LineSize + VersionScanBlockSize]);
+  const std::uintptr_t room = reinterpret_cast<std::uintptr_t>(buffer.get()) + TextLimit;
   unsigned char* const blockStart =
-      buffer.data() + TextLimit + ((LineSize - room % LineSize) % LineSize);
+      buffer.get() + TextLimit + ((LineSize - room % LineSize) % LineSize);
   std::size_t kept = 0;
-  bool found[2] = {false, false};
   for (;;) {
     const std::size_t got = file.read(reinterpret_cast<char*>(blockStart), VersionScanBlockSize);
     const unsigned char* const bytes = blockStart - kept;
     const std::size_t filled = kept + got;
     const bool atEnd = got < VersionScanBlockSize;  // the end of the file, or a read error
     const std::size_t limit = atEnd ? filled : filled - TextLimit;
-    for (std::size_t i = 0; i < count; ++i) {
-      if (found[i]) continue;
-      const std::int64_t w = findInChunk(bytes, filled, *markers[i]);
-      if (w < 0 || static_cast<std::size_t>(w) >= limit) continue;
-      texts[i] = textAt(bytes, filled, static_cast<std::size_t>(w));
-      found[i] = true;
-      if (i == 0) return true;
+    // Starts from `limit` on are left to the next block, where their text
+    // is whole.
+    if (search.search(bytes, filled, 0, limit) || atEnd) {
+      return true;
     }
-    if (atEnd) return true;
     kept = filled - limit;
     std::memmove(blockStart - kept, bytes + limit, kept);
   }
+}
+
+/// Reads the file once, front to back, for the first occurrence of each of
+/// `count` markers (see MarkerSearch). The file is mapped where the platform
+/// guards the reading of a mapping, and read in blocks where it cannot be
+/// mapped. False when the file cannot be opened (a file that is not a
+/// regular file is never opened).
+bool scanFile(const Str& path, const MarkerTables* const* markers, std::size_t count, Str* texts) {
+  MarkerSearch search{markers, count, texts};
+  if (platform::MappedFile::guardsFaults()) {
+    platform::MappedFile file;
+    switch (file.open(path.str())) {
+      case platform::MappedFile::Opened::Mapped:
+        scanMapped(file, search);
+        return true;
+      case platform::MappedFile::Opened::NotMapped:
+        break;
+      default:
+        return false;
+    }
+  }
+  return scanRead(path, search);
 }
 
 }  // namespace

@@ -42,3 +42,23 @@ TEST(Message, SubstitutesArgumentsByNumber) {
   EXPECT_EQ(bound.log(), &log);
   EXPECT_EQ(bound.text(), Str("CHK0013I: Variable A = %2."));
 }
+
+// The reports compose their text in one string; it must be what the chain of
+// arg() gives, placeholders in arguments, control characters, a null text
+// and numbers included.
+TEST(Message, OneStringCompositionAgreesWithTheChainOfArguments) {
+  const Str tricky[] = {"%2 first", "a='%3', b='%2'", "x\x01y%1", "", "%%2", "tab\there"};
+  for (const Str& a : tricky) {
+    for (const Str& b : tricky) {
+      EXPECT_EQ(Str(detail::composeText(msg::CHK_DBG, a, b, std::string("c\x7f"))),
+                Message(msg::CHK_DBG).arg(a).arg(b).arg(Str("c\x7f")).text())
+          << a.str() << " / " << b.str();
+      EXPECT_EQ(Str(detail::composeText(msg::CHK0052I, a, -7)),
+                Message(msg::CHK0052I).arg(a).arg(-7).text());
+    }
+  }
+  const char* none = nullptr;
+  EXPECT_EQ(Str(detail::composeText(msg::CHK0007R, none)),
+            Str("CHK0007R: Cannot open file '' for writing."));
+  EXPECT_EQ(detail::composeText(99999, "x"), "");
+}

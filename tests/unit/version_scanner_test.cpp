@@ -76,10 +76,11 @@ std::string chunkByChunk(const std::string& bytes, const std::string& marker) {
   return std::string();
 }
 
-// The scan reads blocks and decides a match only where the 128 bytes after it
-// are in the buffer: markers placed around every block end and every such
-// limit of the first blocks, over random bytes that hold pieces of the
-// marker, must give what the chunk-by-chunk search gives.
+// The scan looks at windows of a mapped file (on Windows, at blocks read into
+// a buffer, a match counting only where the 128 bytes after it are in the
+// buffer): markers placed around every window or block end and every such
+// limit of the first ones, over random bytes that hold pieces of the marker,
+// must give what the chunk-by-chunk search gives.
 TEST_F(VersionScannerTest, BlockReadingAgreesWithTheChunkByChunkSearch) {
   std::mt19937 random(5);
   const std::size_t block = VersionScanBlockSize;

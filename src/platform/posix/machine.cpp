@@ -270,7 +270,7 @@ void warnAboutMachine(const char* problem, const std::string& hostPath, const ch
   std::fflush(stderr);
 }
 
-HostOpen openRegularHostFile(const std::string& hostPath, int& descriptor) {
+HostOpen openRegularHostFile(const std::string& hostPath, int& descriptor, std::uint64_t* size) {
   descriptor = -1;
   // Without O_NONBLOCK, opening a FIFO would wait for a writer.
   const int fd = ::open(hostPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -302,6 +302,7 @@ HostOpen openRegularHostFile(const std::string& hostPath, int& descriptor) {
     return result;
   }
   descriptor = fd;
+  if (size != nullptr) *size = static_cast<std::uint64_t>(st.st_size);
   return result;
 }
 

@@ -63,8 +63,10 @@ enum class HostOpen { Opened, Missing, NotRegular, Unreadable };
 /// its size says. Refused as NotRegular: a FIFO, device, socket or directory,
 /// and a pseudo-file (its size 0, yet it yields bytes or would block), whose
 /// reading may never end. Neither the open nor the check can block. On
-/// Opened, `descriptor` is the open file (blocking reads, close-on-exec).
-HostOpen openRegularHostFile(const std::string& hostPath, int& descriptor);
+/// Opened, `descriptor` is the open file (blocking reads, close-on-exec)
+/// and `size`, when given, its size.
+HostOpen openRegularHostFile(const std::string& hostPath, int& descriptor,
+                             std::uint64_t* size = nullptr);
 
 /// The same as a stdio stream for binary reading; null unless Opened.
 std::FILE* openRegularHostStream(const std::string& hostPath);

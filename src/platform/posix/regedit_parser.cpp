@@ -1,16 +1,13 @@
 // POSIX backend only: the regedit export parser behind the emulated registry.
 #include "platform/posix/regedit_parser.h"
 
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
 
 #include "platform/ascii.h"
+#include "platform/mapped_file.h"
 #include "platform/posix/machine.h"
 #include "platform/registry.h"
 
@@ -450,36 +447,47 @@ std::size_t RegistryTree::ValueIndex::findSlot(const std::vector<RegistryValue>&
                                                std::string_view name) const {
   if (slots_.empty()) return None;
   const std::size_t mask = slots_.size() - 1;
-  for (std::size_t slot = foldedHash(name) & mask;; slot = (slot + 1) & mask) {
-    const std::uint32_t entry = slots_[slot];
-    if (entry == 0) return None;
-    if (entry != Removed && ascii::equalIgnoringCase(values[entry - 1].name, name)) return slot;
+  const auto hash = static_cast<std::uint32_t>(foldedHash(name));
+  for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const std::uint64_t entry = slots_[slot];
+    const auto position = static_cast<std::uint32_t>(entry);
+    if (position == 0) return None;
+    if (position != Removed && static_cast<std::uint32_t>(entry >> 32) == hash &&
+        ascii::equalIgnoringCase(values[position - 1].name, name)) {
+      return slot;
+    }
   }
 }
 
 void RegistryTree::ValueIndex::add(const std::vector<RegistryValue>& values, std::size_t position) {
-  // At most half the slots in use, so that every probe soon meets a free one.
-  if ((used_ + 1) * 2 > slots_.size()) grow(values, std::max<std::size_t>(16, slots_.size() * 2));
+  // At most three slots in four in use, so that every probe soon meets a
+  // free one: a probe past a slot of another name costs no look at a value.
+  if ((used_ + 1) * 4 > slots_.size() * 3) grow(std::max<std::size_t>(16, slots_.size() * 2));
   const std::size_t mask = slots_.size() - 1;
-  std::size_t slot = foldedHash(values[position].name) & mask;
-  while (slots_[slot] != 0 && slots_[slot] != Removed) slot = (slot + 1) & mask;
-  if (slots_[slot] == 0) ++used_;
-  slots_[slot] = static_cast<std::uint32_t>(position + 1);
+  const auto hash = static_cast<std::uint32_t>(foldedHash(values[position].name));
+  std::size_t slot = hash & mask;
+  auto free = [this](std::size_t at) {
+    const auto p = static_cast<std::uint32_t>(slots_[at]);
+    return p == 0 || p == Removed;
+  };
+  while (!free(slot)) slot = (slot + 1) & mask;
+  if (static_cast<std::uint32_t>(slots_[slot]) == 0) ++used_;
+  slots_[slot] = (static_cast<std::uint64_t>(hash) << 32) | (position + 1);
 }
 
 void RegistryTree::ValueIndex::removeSlot(std::size_t slot) {
   slots_[slot] = Removed;
 }
 
-void RegistryTree::ValueIndex::grow(const std::vector<RegistryValue>& values,
-                                    std::size_t slotCount) {
-  std::vector<std::uint32_t> old = std::move(slots_);
+void RegistryTree::ValueIndex::grow(std::size_t slotCount) {
+  std::vector<std::uint64_t> old = std::move(slots_);
   slots_.assign(slotCount, 0);
   used_ = 0;
   const std::size_t mask = slotCount - 1;
-  for (std::uint32_t entry : old) {
-    if (entry == 0 || entry == Removed) continue;
-    std::size_t slot = foldedHash(values[entry - 1].name) & mask;
+  for (std::uint64_t entry : old) {
+    const auto position = static_cast<std::uint32_t>(entry);
+    if (position == 0 || position == Removed) continue;
+    std::size_t slot = static_cast<std::uint32_t>(entry >> 32) & mask;
     while (slots_[slot] != 0) slot = (slot + 1) & mask;
     slots_[slot] = entry;
     ++used_;
@@ -490,8 +498,8 @@ void RegistryTree::ValueIndex::rebuild(const std::vector<RegistryValue>& values)
   slots_.clear();
   used_ = 0;
   std::size_t count = 16;
-  while (count < values.size() * 2 + 2) count *= 2;
-  grow(values, count);
+  while (count * 3 < (values.size() + 1) * 4) count *= 2;
+  grow(count);
   for (std::size_t i = 0; i < values.size(); ++i) add(values, i);
 }
 
@@ -531,60 +539,68 @@ RegistryTree parseRegeditExport(std::string_view bytes, bool* recognised) {
   return parseExport(bytes, recognised, nullptr);
 }
 
+namespace {
+
+/// The whole of a regular host file, for a file that cannot be mapped.
+bool readHostFile(const std::string& hostPath, std::string& bytes) {
+  std::FILE* stream = openRegularHostStream(hostPath);
+  if (stream == nullptr) return false;
+  char block[65536];
+  std::size_t got;
+  while ((got = std::fread(block, 1, sizeof block, stream)) > 0) bytes.append(block, got);
+  const bool failed = std::ferror(stream) != 0;
+  std::fclose(stream);
+  return !failed;
+}
+
+}  // namespace
+
 RegistryTree loadRegeditFile(const std::string& hostPath, RegeditFileState* state) {
   RegeditFileState ignored;
   RegeditFileState& result = state != nullptr ? *state : ignored;
-  int fd = -1;
-  switch (openRegularHostFile(hostPath, fd)) {
-    case HostOpen::Opened:
+  // The file is mapped, not copied: the parser reads the bytes where they
+  // are, and only what the tree keeps is held a second time.
+  MappedFile file;
+  std::string copy;  // the bytes of a file that cannot be mapped
+  switch (file.openHost(hostPath)) {
+    case MappedFile::Opened::Mapped:
       break;
-    case HostOpen::Missing:
+    case MappedFile::Opened::NotMapped:
+      if (!readHostFile(hostPath, copy)) {
+        result = RegeditFileState::Unreadable;
+        return RegistryTree();
+      }
+      break;
+    case MappedFile::Opened::Missing:
       result = RegeditFileState::Missing;
       return RegistryTree();
-    case HostOpen::NotRegular:
+    case MappedFile::Opened::NotRegular:
       result = RegeditFileState::NotRegular;
       return RegistryTree();
-    case HostOpen::Unreadable:
+    case MappedFile::Opened::Unreadable:
       result = RegeditFileState::Unreadable;
       return RegistryTree();
   }
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || static_cast<std::uint64_t>(st.st_size) > SIZE_MAX) {
-    ::close(fd);
-    result = RegeditFileState::Unreadable;
-    return RegistryTree();
-  }
-  // The file is mapped, not copied: the parser reads the bytes where they
-  // are, and only what the tree keeps is held a second time.
-  const std::size_t size = static_cast<std::size_t>(st.st_size);
-  void* mapped = size == 0 ? nullptr : ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-  ::close(fd);
-  if (mapped == MAP_FAILED) {
-    result = RegeditFileState::Unreadable;
-    return RegistryTree();
-  }
-  if (mapped != nullptr) ::madvise(mapped, size, MADV_SEQUENTIAL);
-  // The pages read for good are given back as the parser goes, so that
-  // the mapping does not stay resident beside the tree built from it.
-  const auto start = reinterpret_cast<std::uintptr_t>(mapped);
-  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-  auto passed = [start, page](const char* point) {
-    const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(point) / page * page;
-    if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_DONTNEED);
-  };
+  const std::string_view bytes =
+      file.bytes() != nullptr
+          ? std::string_view(reinterpret_cast<const char*>(file.bytes()), file.size())
+          : std::string_view(copy);
   bool recognised = false;
-  RegistryTree tree;
-  try {
-    const std::string_view bytes(static_cast<const char*>(mapped), mapped == nullptr ? 0 : size);
-    tree = parseExport(bytes, &recognised, [&](const char* point) {
-      // A UTF-16 file is parsed from a narrowed copy, not from the mapping.
-      if (point >= bytes.data() && point <= bytes.data() + bytes.size()) passed(point);
-    });
-  } catch (...) {
-    if (mapped != nullptr) ::munmap(mapped, size);
-    throw;
+  // A file shortened while it is parsed reads as zeros from the fault on;
+  // what was parsed then is not the file, which counts as unreadable.
+  const MappedFile::Guard guard(file);
+  RegistryTree tree = parseExport(bytes, &recognised, [&](const char* point) {
+    // The pages read for good are given back as the parser goes, so that
+    // the mapping does not stay resident beside the tree built from it. A
+    // UTF-16 file is parsed from a narrowed copy, not from the mapping.
+    if (file.bytes() != nullptr && point >= bytes.data() && point <= bytes.data() + bytes.size()) {
+      file.release(static_cast<std::size_t>(point - bytes.data()));
+    }
+  });
+  if (guard.faulted()) {
+    result = RegeditFileState::Unreadable;
+    return RegistryTree();
   }
-  if (mapped != nullptr) ::munmap(mapped, size);
   result = recognised ? RegeditFileState::Loaded : RegeditFileState::NotAnExport;
   return tree;
 }

@@ -55,15 +55,20 @@ class RegistryTree {
   friend class RegistryTreeBuilder;
 
   /// The positions of a key's values by name, ASCII case ignored: open
-  /// addressing over 32-bit slots (a position + 1, 0 for a free slot,
-  /// Removed for a deleted entry), a few bytes a value where a map of names
-  /// would hold a copy of each name in a node of its own.
+  /// addressing over 64-bit slots, each the name's hash (its low 32 bits) over
+  /// a position + 1 (0 for a free slot, Removed for a deleted entry), a few
+  /// bytes a value where a map of names would hold a copy of each name in a
+  /// node of its own. The hash in the slot spares most comparisons of names
+  /// (each a look at a value elsewhere in memory) and every one when the
+  /// table grows.
   class ValueIndex {
    public:
     static constexpr std::size_t None = static_cast<std::size_t>(-1);
     /// The slot of `name`, or None.
     std::size_t findSlot(const std::vector<RegistryValue>& values, std::string_view name) const;
-    std::size_t positionAt(std::size_t slot) const { return slots_[slot] - 1; }
+    std::size_t positionAt(std::size_t slot) const {
+      return static_cast<std::uint32_t>(slots_[slot]) - 1;
+    }
     /// Enters the value at `position` of `values`, whose name is not entered.
     void add(const std::vector<RegistryValue>& values, std::size_t position);
     void removeSlot(std::size_t slot);
@@ -72,8 +77,8 @@ class RegistryTree {
 
    private:
     static constexpr std::uint32_t Removed = 0xFFFFFFFFu;
-    void grow(const std::vector<RegistryValue>& values, std::size_t slotCount);
-    std::vector<std::uint32_t> slots_;
+    void grow(std::size_t slotCount);
+    std::vector<std::uint64_t> slots_;
     std::size_t used_ = 0;  // slots not free, removed ones included
   };
 
@@ -113,7 +118,8 @@ enum class RegeditFileState { Loaded, Missing, NotRegular, Unreadable, NotAnExpo
 
 /// Reads and parses the file at `hostPath`; an empty registry when it is
 /// missing, not a regular file (see openRegularHostFile) or cannot be read.
-/// The file is mapped while it is parsed, not copied.
+/// The file is mapped while it is parsed, not copied (read whole where it
+/// cannot be mapped); one shortened while it is parsed counts as unreadable.
 RegistryTree loadRegeditFile(const std::string& hostPath, RegeditFileState* state = nullptr);
 
 }  // namespace platform::posix
