@@ -1,7 +1,8 @@
 // POSIX backend only: LoadLibraryA and friends on the emulated machine.
 // "wsock32" is built in; any other library is a file searched in the
 // Windows order, which loads when it looks like an executable image but
-// offers no procedure.
+// offers no procedure. A library the machine's `system` file names loads or
+// fails as it says.
 #include "platform/library.h"
 
 #include <sys/stat.h>
@@ -12,6 +13,7 @@
 
 #include "platform/ascii.h"
 #include "platform/environment.h"
+#include "platform/host.h"
 #include "platform/posix/builtin_winsock.h"
 #include "platform/posix/faults.h"
 #include "platform/posix/machine.h"
@@ -71,14 +73,14 @@ bool findLibraryFile(const std::string& name, std::string& host) {
   if (hasDirectoryPart(name)) return tryPath(name);
 
   std::vector<std::string> directories;
-  const std::string windows = windowsDirectory();
+  const std::string windows = host::windowsDirectory();
   if (!windows.empty()) {
     directories.push_back(windows + "\\system32");
     directories.push_back(windows);
   }
   directories.push_back(machine.currentDirectory());
   std::string path;
-  if (environmentVariable("PATH", path)) {
+  if (host::environmentVariable("PATH", path)) {
     std::size_t start = 0;
     while (start <= path.size()) {
       std::size_t end = path.find(';', start);
@@ -133,12 +135,17 @@ ModuleHandle fail(std::uint32_t code) {
 
 }  // namespace
 
-ModuleHandle loadLibrary(const char* fileName) {
+ModuleHandle host::loadLibrary(const char* fileName) {
   if (fileName == nullptr || *fileName == '\0') return fail(ErrorModNotFound);
   const std::string name = withLibraryExtension(fileName);
   if (!hasDirectoryPart(name) && ascii::equalIgnoringCase(name, "wsock32.dll")) {
     if (posix::currentFaults().wsock32Missing) return fail(ErrorModNotFound);
     return attach("wsock32.dll", true);
+  }
+  for (const auto& library : posix::Machine::current().recorded().libraries) {
+    if (!ascii::equalIgnoringCase(library.name, fileName)) continue;
+    if (library.error != 0) return fail(library.error);
+    return attach("recorded:" + ascii::lowered(library.name), false);
   }
   std::string host;
   if (!findLibraryFile(name, host)) return fail(ErrorModNotFound);

@@ -6,8 +6,36 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/system_info.h"
 
 namespace platform::posix {
+
+/// What a snapshot's optional files `environment`, `cwd` and `system` say
+/// (see docs/emulated-machine.md); each part is unset without its file or
+/// line.
+struct RecordedState {
+  bool hasEnvironment = false;
+  std::vector<std::pair<std::string, std::string>> environment;  // in the file's order
+  std::string currentDirectory;                                  // empty without `cwd`
+  std::string driveDirectories[26];  // the per-drive lines of `cwd`
+  bool hasVersion = false;
+  VersionInfo version;
+  std::string windowsDirectory;  // empty without its line
+  struct Library {
+    std::string name;
+    std::uint32_t error = 0;  // 0: loaded
+  };
+  std::vector<Library> libraries;
+};
+
+/// Reads the text of a snapshot's `environment`, `cwd` and `system` files
+/// into `state` (a missing text is passed as null). Malformed lines are
+/// skipped.
+void parseRecordedState(const std::string* environment, const std::string* cwd,
+                        const std::string* system, RecordedState& state);
 
 class Machine {
  public:
@@ -42,6 +70,9 @@ class Machine {
   /// other than the current one; empty for an unmapped drive.
   std::string currentDirectoryOfDrive(int drive) const;
 
+  /// The recorded state a snapshot brings along.
+  const RecordedState& recorded() const { return recorded_; }
+
  private:
   void load(const std::string& setting);
 
@@ -49,6 +80,7 @@ class Machine {
   std::string directory_;
   std::string driveRoots_[26];
   std::uint64_t generation_ = 0;
+  RecordedState recorded_;
 };
 
 /// Writes one line on standard error about a machine that cannot be read as

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "platform/host.h"
 #include "platform/posix/machine.h"
 #include "platform/posix/regedit_parser.h"
 
@@ -102,7 +103,7 @@ EmulatedRegistry& registry() {
 
 }  // namespace
 
-long registryOpenKey(RegistryHandle parent, const char* subKey, RegistryAccess,
+long host::registryOpenKey(RegistryHandle parent, const char* subKey, RegistryAccess,
                      RegistryHandle& result) {
   OpenKey open;
   if (!registry().find(parent, open)) return RegistryInvalidHandle;
@@ -122,7 +123,7 @@ long registryOpenKey(RegistryHandle parent, const char* subKey, RegistryAccess,
   return RegistrySuccess;
 }
 
-long registryQueryValue(RegistryHandle key, const char* name, std::uint32_t* type,
+long host::registryQueryValue(RegistryHandle key, const char* name, std::uint32_t* type,
                         unsigned char* data, std::uint32_t* size) {
   OpenKey open;
   if (!registry().find(key, open)) return RegistryInvalidHandle;
@@ -143,7 +144,7 @@ long registryQueryValue(RegistryHandle key, const char* name, std::uint32_t* typ
   return status;
 }
 
-long registryQueryInfo(RegistryHandle key, std::uint32_t* valueCount,
+long host::registryQueryInfo(RegistryHandle key, std::uint32_t* valueCount,
                        std::uint32_t* longestValueName) {
   OpenKey open;
   if (!registry().find(key, open)) return RegistryInvalidHandle;
@@ -154,7 +155,7 @@ long registryQueryInfo(RegistryHandle key, std::uint32_t* valueCount,
   return RegistrySuccess;
 }
 
-long registryEnumValue(RegistryHandle key, std::uint32_t index, char* name,
+long host::registryEnumValue(RegistryHandle key, std::uint32_t index, char* name,
                        std::uint32_t* nameLength) {
   OpenKey open;
   if (!registry().find(key, open)) return RegistryInvalidHandle;
@@ -169,7 +170,7 @@ long registryEnumValue(RegistryHandle key, std::uint32_t index, char* name,
   return RegistrySuccess;
 }
 
-long registryCloseKey(RegistryHandle key) {
+long host::registryCloseKey(RegistryHandle key) {
   if (key == LocalMachineKey) return RegistrySuccess;
   return registry().close(key) ? RegistrySuccess : RegistryInvalidHandle;
 }

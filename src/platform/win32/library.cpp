@@ -3,9 +3,11 @@
 
 #include <windows.h>
 
+#include "platform/host.h"
+
 namespace platform {
 
-ModuleHandle loadLibrary(const char* fileName) {
+ModuleHandle host::loadLibrary(const char* fileName) {
   return LoadLibraryA(fileName);
 }
 
