@@ -37,6 +37,27 @@ bool hasLineEnd(const std::string& text) {
   return text.find_first_of("\r\n") != std::string::npos;
 }
 
+/// A line of the `environment` file: "NAME=value" as it is, or, when the
+/// entry holds a line end or the name starts with a backslash, a backslash
+/// and the entry with "\\", "\n" and "\r" escaped.
+std::string environmentLine(const std::string& name, const std::string& value) {
+  const std::string entry = name + "=" + value;
+  if (!hasLineEnd(entry) && entry[0] != '\\') return entry + "\n";
+  std::string line = "\\";
+  for (char c : entry) {
+    if (c == '\\') {
+      line += "\\\\";
+    } else if (c == '\n') {
+      line += "\\n";
+    } else if (c == '\r') {
+      line += "\\r";
+    } else {
+      line += c;
+    }
+  }
+  return line + "\n";
+}
+
 /// The components of an actual machine path ("c:\a\b": "drive_c", "a",
 /// "b"); false for anything else or a component that would leave the
 /// snapshot ("." or "..").
@@ -177,7 +198,10 @@ void SnapshotRecorder::windowsDirectory(const std::string& directory) {
 void SnapshotRecorder::libraryLoad(const std::string& name, std::uint32_t error) {
   // The socket library is answered from the network recording instead.
   std::string base = platform::ascii::lowered(name);
-  if (base == "wsock32" || base == "wsock32.dll") return;
+  if (base == "wsock32" || base == "wsock32.dll") {
+    usedSockets_ = true;
+    return;
+  }
   for (const auto& library : libraries_) {
     if (platform::ascii::equalIgnoringCase(library.first, name)) return;
   }
@@ -224,7 +248,8 @@ bool SnapshotRecorder::write(const std::string& folder, const std::string& netwo
     if (!item.found) {
       problem(actual + ": could not be read (access denied)" + fromPart(item.part));
       std::uint64_t known = 0;
-      if (platform::machineFileSize(actual, known) && platform::createHostPlaceholder(host, known)) {
+      if (platform::machineFileSize(actual, known) &&
+          platform::createHostPlaceholder(host, known, false)) {
         placeholderBytes += known;
       }
       continue;
@@ -257,11 +282,11 @@ bool SnapshotRecorder::write(const std::string& folder, const std::string& netwo
       continue;
     }
     if (!snapshot.claim(host)) continue;
-    if (item.kind == Kind::Asked && !item.found) {
-      problem(actual + ": could not be read (access denied)" + fromPart(item.part));
-    }
+    const bool unreadable = item.kind == Kind::Asked && !item.found;
+    if (unreadable) problem(actual + ": could not be read (access denied)" + fromPart(item.part));
     std::uint64_t size = 0;
-    if (!platform::machineFileSize(actual, size) || !platform::createHostPlaceholder(host, size)) {
+    if (!platform::machineFileSize(actual, size) ||
+        !platform::createHostPlaceholder(host, size, !unreadable)) {
       problem(actual + ": its placeholder cannot be written");
       continue;
     }
@@ -299,11 +324,7 @@ bool SnapshotRecorder::write(const std::string& folder, const std::string& netwo
   std::string environment;
   for (const auto& variable : environment_) {
     const std::string part = fromPart(environmentParts_[variable.first]);
-    if (hasLineEnd(variable.first) || hasLineEnd(variable.second)) {
-      problem("environment variable " + variable.first + ": its value holds a line end" + part);
-      continue;
-    }
-    environment += variable.first + "=" + variable.second + "\n";
+    environment += environmentLine(variable.first, variable.second);
     manifest.push_back("environment variable " + visible(variable.first) + part);
   }
   writeFile("environment", environment);
@@ -343,6 +364,7 @@ bool SnapshotRecorder::write(const std::string& folder, const std::string& netwo
   for (const std::string& text : skipped) problem(text);
 
   if (!network.empty()) writeFile("network", network);
+  if (usedSockets_) manifest.push_back("library wsock32.dll loaded: the network calls follow");
   for (const std::string& line : networkSummary) manifest.push_back("network " + visible(line));
 
   std::string text = "zorivt-collect snapshot\n\n";

@@ -63,6 +63,7 @@ class SnapshotRecorder : public platform::AccessRecorder {
   std::string windowsDirectory_;
   std::vector<std::pair<std::string, std::uint32_t>> libraries_;
   std::string part_ = "Start";
+  bool usedSockets_ = false;
 
   KeyItem& key(const std::string& path);
 };

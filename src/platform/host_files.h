@@ -23,8 +23,9 @@ std::string hostChildPath(const std::string& folder, const std::string& name);
 bool writeNewHostFile(const std::string& hostPath, const std::string& bytes);
 
 /// Creates a new file of `size` bytes without writing them (a sparse file
-/// where the file system has them).
-bool createHostPlaceholder(const std::string& hostPath, std::uint64_t size);
+/// where the file system has them). Unless `readable`, a POSIX host gives it
+/// no permissions, as the file it stands for could not be read either.
+bool createHostPlaceholder(const std::string& hostPath, std::uint64_t size, bool readable = true);
 
 /// Copies the machine file `machinePath` whole into the new host file
 /// `hostPath`; `size` is the bytes copied. False with `reason` when the file

@@ -68,6 +68,12 @@ class TestMachine : public test_support::MachineDirectory {
 
   RunResult run(const std::vector<std::string>& arguments) const;
 
+  /// With ZORIVT_E2E_ROUND_TRIP=1 (native build only), each run is followed
+  /// by zorivt-collect with the same arguments, environment and working
+  /// directory, and zorivt on the snapshot it wrote must give the live
+  /// run's status, console output and log (start lines aside).
+  void checkRoundTrip(const std::vector<std::string>& arguments, const RunResult& live) const;
+
  private:
   TestMachine(const std::filesystem::path& folder);
 

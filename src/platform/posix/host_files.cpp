@@ -71,10 +71,11 @@ bool writeNewHostFile(const std::string& hostPath, const std::string& bytes) {
   return ::close(fd) == 0 && written;
 }
 
-bool createHostPlaceholder(const std::string& hostPath, std::uint64_t size) {
+bool createHostPlaceholder(const std::string& hostPath, std::uint64_t size, bool readable) {
   const int fd = createNew(hostPath);
   if (fd < 0) return false;
-  const bool sized = ::ftruncate(fd, static_cast<off_t>(size)) == 0;
+  const bool sized = ::ftruncate(fd, static_cast<off_t>(size)) == 0 &&
+                     (readable || ::fchmod(fd, 0) == 0);
   return ::close(fd) == 0 && sized;
 }
 
@@ -111,11 +112,11 @@ bool machineFileSize(const std::string& machinePath, std::uint64_t& size) {
 
 std::string actualMachinePath(const std::string& machinePath) {
   const posix::Machine& machine = posix::Machine::current();
-  std::string host;
-  if (!machine.resolve(machinePath, host, false)) return std::string();
+  std::string host, actual;
+  if (!machine.resolve(machinePath, host, false, &actual)) return std::string();
   struct stat st;
   if (::stat(host.c_str(), &st) != 0) return std::string();
-  return machine.windowsPathOf(host);
+  return actual;
 }
 
 std::string machinePathOfHostFolder(const std::string& hostPath) {

@@ -159,6 +159,20 @@ void forEachLine(const std::string& text, Each line) {
   }
 }
 
+std::string unescaped(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c != '\\' || i + 1 == text.size()) {
+      out += c;
+      continue;
+    }
+    const char next = text[++i];
+    out += next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+  }
+  return out;
+}
+
 bool parseNumber(const std::string& text, std::uint32_t& number) {
   if (text.empty() || text.size() > 10) return false;
   std::uint64_t value = 0;
@@ -215,7 +229,9 @@ void parseRecordedState(const std::string* environment, const std::string* cwd,
   state = RecordedState();
   if (environment != nullptr) {
     state.hasEnvironment = true;
-    forEachLine(*environment, [&](const std::string& line) {
+    forEachLine(*environment, [&](std::string line) {
+      // "\" starts an entry with "\\", "\n" and "\r" escaped.
+      if (!line.empty() && line[0] == '\\') line = unescaped(line.substr(1));
       const std::size_t equals = line.find('=', 1);
       if (line.empty() || equals == std::string::npos) return;
       state.environment.emplace_back(line.substr(0, equals), line.substr(equals + 1));
@@ -330,7 +346,7 @@ std::string Machine::currentDirectoryOfDrive(int drive) const {
 }
 
 bool Machine::resolve(const std::string& windowsPath, std::string& hostPath,
-                      bool lastMayBeMissing) const {
+                      bool lastMayBeMissing, std::string* actual) const {
   if (windowsPath.empty()) return false;
   std::string path = windowsPath;
   std::replace(path.begin(), path.end(), '/', '\\');
@@ -356,6 +372,7 @@ bool Machine::resolve(const std::string& windowsPath, std::string& hostPath,
   std::string host;
   if (!driveRoot(drive, host)) return false;
   std::vector<std::string> parts = normalisedComponents(rest);
+  std::string spelt = std::string(1, drive) + ":";
   for (std::size_t i = 0; i < parts.size(); ++i) {
     const std::string& part = parts[i];
     if (hasWildcard(part)) return false;
@@ -365,8 +382,10 @@ bool Machine::resolve(const std::string& windowsPath, std::string& hostPath,
       entry = part;
     }
     host = joinHost(host, entry);
+    spelt += "\\" + entry;
   }
   hostPath = host;
+  if (actual != nullptr) *actual = parts.empty() ? spelt + "\\" : spelt;
   return true;
 }
 

@@ -57,9 +57,11 @@ class Machine {
 
   /// Resolves a Windows path to a host path. Components match exactly, else
   /// ignoring ASCII case. With `lastMayBeMissing` the last component need not
-  /// exist (a file about to be created) and keeps its own spelling.
+  /// exist (a file about to be created) and keeps its own spelling. With
+  /// `actual`, that is set to the full Windows path with the host entries'
+  /// spelling ("c:\Corvanta\zorpzcfg.prf"); links are not followed.
   bool resolve(const std::string& windowsPath, std::string& hostPath,
-               bool lastMayBeMissing = false) const;
+               bool lastMayBeMissing = false, std::string* actual = nullptr) const;
 
   /// Windows form of a host path: x:\... inside drive_x, else z:\...
   std::string windowsPathOf(const std::string& hostPath) const;

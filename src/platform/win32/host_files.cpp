@@ -87,7 +87,7 @@ bool writeNewHostFile(const std::string& hostPath, const std::string& bytes) {
   return CloseHandle(file) && written;
 }
 
-bool createHostPlaceholder(const std::string& hostPath, std::uint64_t size) {
+bool createHostPlaceholder(const std::string& hostPath, std::uint64_t size, bool) {
   HANDLE file = createNew(hostPath);
   if (file == INVALID_HANDLE_VALUE) return false;
   LONG high = static_cast<LONG>(size >> 32);
