@@ -350,7 +350,7 @@ bool SnapshotRecorder::write(const std::string& folder, const std::string& netwo
 
   std::vector<ExportedKey> keys;
   for (const KeyItem& item : keys_) {
-    if (hasLineEnd(item.key.path) || item.key.path.find(']') != std::string::npos) {
+    if (hasLineEnd(item.key.path)) {
       problem("registry key " + item.key.path + ": its name cannot be exported");
       continue;
     }
