@@ -85,6 +85,10 @@ class TestMachine : public test_support::MachineDirectory {
 /// Whether the checker under test is the Windows build (run under Wine).
 bool windowsBuild();
 
+/// Where a replay on the snapshot (a machine directory that zorivt-collect
+/// wrote) writes its log: zorivt.log in the snapshot's current directory.
+std::filesystem::path replayLogPath(const std::filesystem::path& snapshot);
+
 /// The sanitizer settings of the test run ("NAME=value"), which a sanitized
 /// program the tests start must keep; those named in `except` are left out.
 std::vector<std::string> sanitizerSettings(const std::map<std::string, std::string>& except = {});

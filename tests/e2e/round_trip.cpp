@@ -27,7 +27,8 @@ std::vector<std::string> withoutStartLine(std::vector<std::string> lines) {
   return kept;
 }
 
-/// Where the replay writes its log: the snapshot's current directory.
+}  // namespace
+
 fs::path replayLogPath(const fs::path& snapshot) {
   const std::vector<std::string> cwd = splitLines(readFile(snapshot / "cwd"));
   if (cwd.empty() || cwd[0].size() < 2) return fs::path();
@@ -42,8 +43,6 @@ fs::path replayLogPath(const fs::path& snapshot) {
   }
   return path / "zorivt.log";
 }
-
-}  // namespace
 
 void TestMachine::checkRoundTrip(const std::vector<std::string>& arguments,
                                  const RunResult& live) const {
