@@ -44,7 +44,9 @@ std::string valueData(const platform::RecordedValue& value) {
     if (quoted(data.substr(0, data.size() - 1), text)) return text;
   }
   if (value.type == platform::RegistryDword && data.size() == 4) {
-    const auto b = [&](int i) { return static_cast<unsigned long>(static_cast<unsigned char>(data[i])); };
+    const auto b = [&](int i) {
+      return static_cast<unsigned long>(static_cast<unsigned char>(data[i]));
+    };
     char dword[24];
     std::snprintf(dword, sizeof dword, "dword:%08lx", b(0) | b(1) << 8 | b(2) << 16 | b(3) << 24);
     return dword;
@@ -54,7 +56,8 @@ std::string valueData(const platform::RecordedValue& value) {
 
 }  // namespace
 
-std::string exportRegistry(const std::vector<ExportedKey>& keys, std::vector<std::string>& skipped) {
+std::string exportRegistry(const std::vector<ExportedKey>& keys,
+                           std::vector<std::string>& skipped) {
   std::string out = "REGEDIT4\n";
   for (const ExportedKey& key : keys) {
     out += "\n[HKEY_LOCAL_MACHINE";
@@ -63,7 +66,8 @@ std::string exportRegistry(const std::vector<ExportedKey>& keys, std::vector<std
     for (const platform::RecordedValue& value : key.values) {
       std::string name = "@";
       if (!value.name.empty() && !quoted(value.name, name)) {
-        skipped.push_back("HKEY_LOCAL_MACHINE\\" + key.path + ": a value whose name holds a line end");
+        skipped.push_back("HKEY_LOCAL_MACHINE\\" + key.path +
+                          ": a value whose name holds a line end");
         continue;
       }
       out += name + "=" + valueData(value) + "\n";

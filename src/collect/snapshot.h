@@ -20,8 +20,8 @@ class SnapshotRecorder : public platform::AccessRecorder {
   void currentDirectory(int drive, const std::string& directory) override;
   void environmentVariable(const std::string& name, bool found, const std::string& value) override;
   void registryKey(const std::string& path) override;
-  void registryValues(const std::string& keyPath, const std::vector<platform::RecordedValue>& values,
-                      bool whole) override;
+  void registryValues(const std::string& keyPath,
+                      const std::vector<platform::RecordedValue>& values, bool whole) override;
   void windowsVersion(const platform::VersionInfo& info) override;
   void windowsDirectory(const std::string& directory) override;
   void libraryLoad(const std::string& name, std::uint32_t error) override;

@@ -36,7 +36,8 @@ TEST(ReplayDemo, TheReadmeAndManualPageExamplesRunAndAProfileFixShowsInTheReplay
     EXPECT_EQ(runShell(command, sourceDir), 0) << command << "\n" << e2e::readFile(folder / "err");
     const std::string out = e2e::readFile(folder / "out");
     EXPECT_NE(out.find("< CHK0074A: Variable ZOR_TRACEFILE is not known."), std::string::npos)
-        << command << "\n" << out;
+        << command << "\n"
+        << out;
     EXPECT_NE(out.find("file c:\\Corvanta\\zorpzcfg.prf: 613 bytes copied"), std::string::npos)
         << out;
     std::size_t kept = 0;

@@ -77,8 +77,8 @@ void TestMachine::checkRoundTrip(const std::vector<std::string>& arguments,
   replayArgv.insert(replayArgv.end(), arguments.begin(), arguments.end());
   const fs::path out = folder_ / "replay.out";
   RunResult replay;
-  replay.command = "ZORIVT_MACHINE=" + snapshot.string() + " zorivt (replay)\n  live: " +
-                   live.command + "\n  collected: " + command;
+  replay.command = "ZORIVT_MACHINE=" + snapshot.string() +
+                   " zorivt (replay)\n  live: " + live.command + "\n  collected: " + command;
   replay.exitStatus =
       runProcess(checkerBinary(), replayArgv, replayEnv, snapshot, out, fs::path(), 120);
   replay.out = splitLines(readFile(out));
@@ -97,8 +97,9 @@ void TestMachine::checkRoundTrip(const std::vector<std::string>& arguments,
   }
   // An unreadable file stands in the snapshot as a placeholder without
   // permissions, which the superuser reads all the same.
-  if (::geteuid() == 0 && readFile(snapshot / "MANIFEST.txt").find("could not be read (access denied)") !=
-                              std::string::npos) {
+  if (::geteuid() == 0 &&
+      readFile(snapshot / "MANIFEST.txt").find("could not be read (access denied)") !=
+          std::string::npos) {
     GTEST_SKIP() << "round trip of a run that met an unreadable file, as the superuser";
   }
   EXPECT_EQ(replay.exitStatus, live.exitStatus) << replay.command;

@@ -82,10 +82,11 @@ TEST(RegistryExport, OddValuesReadBackWithTheirTypesAndBytes) {
 
 TEST(RegistryExport, ANameWithALineEndIsLeftOutAndSaid) {
   std::vector<std::string> skipped;
-  const std::string text = exportRegistry(
-      {{"SOFTWARE\\K", {{"bad\nname", platform::RegistryString, std::string("v\0", 2)},
+  const std::string text =
+      exportRegistry({{"SOFTWARE\\K",
+                       {{"bad\nname", platform::RegistryString, std::string("v\0", 2)},
                         {"good", platform::RegistryString, std::string("w\0", 2)}}}},
-      skipped);
+                     skipped);
   ASSERT_EQ(skipped.size(), 1u);
   const RegistryTree tree = parseRegeditExport(text);
   const auto& read = tree.values(keyAt(tree, {"SOFTWARE", "K"}));

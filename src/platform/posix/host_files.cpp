@@ -74,8 +74,8 @@ bool writeNewHostFile(const std::string& hostPath, const std::string& bytes) {
 bool createHostPlaceholder(const std::string& hostPath, std::uint64_t size, bool readable) {
   const int fd = createNew(hostPath);
   if (fd < 0) return false;
-  const bool sized = ::ftruncate(fd, static_cast<off_t>(size)) == 0 &&
-                     (readable || ::fchmod(fd, 0) == 0);
+  const bool sized =
+      ::ftruncate(fd, static_cast<off_t>(size)) == 0 && (readable || ::fchmod(fd, 0) == 0);
   return ::close(fd) == 0 && sized;
 }
 

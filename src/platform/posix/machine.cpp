@@ -240,8 +240,8 @@ void parseRecordedState(const std::string* environment, const std::string* cwd,
   if (cwd != nullptr) {
     bool first = true;
     forEachLine(*cwd, [&](const std::string& line) {
-      const bool drivePath = line.size() >= 3 && line[1] == ':' && line[2] == '\\' &&
-                             hostDriveIndex(line[0]) >= 0;
+      const bool drivePath =
+          line.size() >= 3 && line[1] == ':' && line[2] == '\\' && hostDriveIndex(line[0]) >= 0;
       if (first) {
         first = false;
         if (drivePath) state.currentDirectory = line;
@@ -345,8 +345,8 @@ std::string Machine::currentDirectoryOfDrive(int drive) const {
   return std::string(1, letter) + ":\\";
 }
 
-bool Machine::resolve(const std::string& windowsPath, std::string& hostPath,
-                      bool lastMayBeMissing, std::string* actual) const {
+bool Machine::resolve(const std::string& windowsPath, std::string& hostPath, bool lastMayBeMissing,
+                      std::string* actual) const {
   if (windowsPath.empty()) return false;
   std::string path = windowsPath;
   std::replace(path.begin(), path.end(), '/', '\\');

@@ -20,7 +20,7 @@ struct RecordedState {
   bool hasEnvironment = false;
   std::vector<std::pair<std::string, std::string>> environment;  // in the file's order
   std::string currentDirectory;                                  // empty without `cwd`
-  std::string driveDirectories[26];  // the per-drive lines of `cwd`
+  std::string driveDirectories[26];                              // the per-drive lines of `cwd`
   bool hasVersion = false;
   VersionInfo version;
   std::string windowsDirectory;  // empty without its line
@@ -60,8 +60,8 @@ class Machine {
   /// exist (a file about to be created) and keeps its own spelling. With
   /// `actual`, that is set to the full Windows path with the host entries'
   /// spelling ("c:\Corvanta\zorpzcfg.prf"); links are not followed.
-  bool resolve(const std::string& windowsPath, std::string& hostPath,
-               bool lastMayBeMissing = false, std::string* actual = nullptr) const;
+  bool resolve(const std::string& windowsPath, std::string& hostPath, bool lastMayBeMissing = false,
+               std::string* actual = nullptr) const;
 
   /// Windows form of a host path: x:\... inside drive_x, else z:\...
   std::string windowsPathOf(const std::string& hostPath) const;

@@ -104,7 +104,7 @@ EmulatedRegistry& registry() {
 }  // namespace
 
 long host::registryOpenKey(RegistryHandle parent, const char* subKey, RegistryAccess,
-                     RegistryHandle& result) {
+                           RegistryHandle& result) {
   OpenKey open;
   if (!registry().find(parent, open)) return RegistryInvalidHandle;
   std::string_view path = subKey ? subKey : "";
@@ -124,7 +124,7 @@ long host::registryOpenKey(RegistryHandle parent, const char* subKey, RegistryAc
 }
 
 long host::registryQueryValue(RegistryHandle key, const char* name, std::uint32_t* type,
-                        unsigned char* data, std::uint32_t* size) {
+                              unsigned char* data, std::uint32_t* size) {
   OpenKey open;
   if (!registry().find(key, open)) return RegistryInvalidHandle;
   const RegistryValue* value = open.tree->findValue(open.key, name ? name : "");
@@ -145,7 +145,7 @@ long host::registryQueryValue(RegistryHandle key, const char* name, std::uint32_
 }
 
 long host::registryQueryInfo(RegistryHandle key, std::uint32_t* valueCount,
-                       std::uint32_t* longestValueName) {
+                             std::uint32_t* longestValueName) {
   OpenKey open;
   if (!registry().find(key, open)) return RegistryInvalidHandle;
   if (valueCount) *valueCount = static_cast<std::uint32_t>(open.tree->values(open.key).size());
@@ -156,7 +156,7 @@ long host::registryQueryInfo(RegistryHandle key, std::uint32_t* valueCount,
 }
 
 long host::registryEnumValue(RegistryHandle key, std::uint32_t index, char* name,
-                       std::uint32_t* nameLength) {
+                             std::uint32_t* nameLength) {
   OpenKey open;
   if (!registry().find(key, open)) return RegistryInvalidHandle;
   if (name == nullptr || nameLength == nullptr) return RegistryInvalidParameter;

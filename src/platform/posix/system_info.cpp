@@ -22,8 +22,8 @@ bool readString(RegistryHandle key, const char* name, std::string& value) {
   std::uint32_t type = 0;
   if (host::registryQueryValue(key, name, &type, nullptr, &size) != RegistrySuccess) return false;
   std::string data(size + 1, '\0');
-  if (host::registryQueryValue(key, name, &type, reinterpret_cast<unsigned char*>(&data[0]), &size) !=
-      RegistrySuccess) {
+  if (host::registryQueryValue(key, name, &type, reinterpret_cast<unsigned char*>(&data[0]),
+                               &size) != RegistrySuccess) {
     return false;
   }
   data.resize(size);
@@ -55,7 +55,8 @@ MachineVersion readMachineVersion() {
   result.directory = "C:\\WINNT";
 
   RegistryHandle key = 0;
-  if (host::registryOpenKey(LocalMachineKey, NtKey, RegistryAccess::QueryValue, key) == RegistrySuccess) {
+  if (host::registryOpenKey(LocalMachineKey, NtKey, RegistryAccess::QueryValue, key) ==
+      RegistrySuccess) {
     std::string value;
     if (readString(key, "CurrentVersion", value))
       parseVersion(value, result.info.major, result.info.minor);

@@ -18,8 +18,8 @@ std::string fullPath(const std::string& path) {
   std::vector<char> buffer(MAX_PATH + 1);
   for (int attempt = 0; attempt < 4; ++attempt) {
     char* filePart = nullptr;
-    const DWORD length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()),
-                                          buffer.data(), &filePart);
+    const DWORD length =
+        GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), &filePart);
     if (length == 0) return std::string();
     if (length < buffer.size()) return std::string(buffer.data(), length);
     buffer.resize(length + 1);
@@ -28,8 +28,8 @@ std::string fullPath(const std::string& path) {
 }
 
 HANDLE createNew(const std::string& hostPath) {
-  return CreateFileA(hostPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                     FILE_ATTRIBUTE_NORMAL, nullptr);
+  return CreateFileA(hostPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                     nullptr);
 }
 
 bool writeAll(HANDLE file, const char* bytes, std::size_t count) {
@@ -92,8 +92,8 @@ bool createHostPlaceholder(const std::string& hostPath, std::uint64_t size, bool
   if (file == INVALID_HANDLE_VALUE) return false;
   LONG high = static_cast<LONG>(size >> 32);
   const DWORD low = SetFilePointer(file, static_cast<LONG>(size & 0xffffffffu), &high, FILE_BEGIN);
-  const bool sized = !(low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) &&
-                     SetEndOfFile(file);
+  const bool sized =
+      !(low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) && SetEndOfFile(file);
   return CloseHandle(file) && sized;
 }
 

@@ -18,7 +18,7 @@ HKEY toKey(RegistryHandle handle) {
 const RegistryHandle LocalMachineKey = reinterpret_cast<RegistryHandle>(HKEY_LOCAL_MACHINE);
 
 long host::registryOpenKey(RegistryHandle parent, const char* subKey, RegistryAccess access,
-                     RegistryHandle& result) {
+                           RegistryHandle& result) {
   HKEY opened = nullptr;
   REGSAM sam = access == RegistryAccess::Read ? KEY_READ : KEY_QUERY_VALUE;
   LONG status = RegOpenKeyExA(toKey(parent), subKey, 0, sam, &opened);
@@ -27,7 +27,7 @@ long host::registryOpenKey(RegistryHandle parent, const char* subKey, RegistryAc
 }
 
 long host::registryQueryValue(RegistryHandle key, const char* name, std::uint32_t* type,
-                        unsigned char* data, std::uint32_t* size) {
+                              unsigned char* data, std::uint32_t* size) {
   DWORD valueType = 0;
   DWORD valueSize = size ? *size : 0;
   LONG status =
@@ -40,7 +40,7 @@ long host::registryQueryValue(RegistryHandle key, const char* name, std::uint32_
 }
 
 long host::registryQueryInfo(RegistryHandle key, std::uint32_t* valueCount,
-                       std::uint32_t* longestValueName) {
+                             std::uint32_t* longestValueName) {
   DWORD values = 0, longest = 0;
   LONG status = RegQueryInfoKeyA(toKey(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                  &values, &longest, nullptr, nullptr, nullptr);
@@ -52,7 +52,7 @@ long host::registryQueryInfo(RegistryHandle key, std::uint32_t* valueCount,
 }
 
 long host::registryEnumValue(RegistryHandle key, std::uint32_t index, char* name,
-                       std::uint32_t* nameLength) {
+                             std::uint32_t* nameLength) {
   if (name == nullptr || nameLength == nullptr) return ERROR_INVALID_PARAMETER;
   DWORD length = *nameLength;
   LONG status = RegEnumValueA(toKey(key), index, name, &length, nullptr, nullptr, nullptr, nullptr);
