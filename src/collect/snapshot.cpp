@@ -119,9 +119,13 @@ void SnapshotRecorder::fileOpened(const std::string& path, bool opened) {
 
 void SnapshotRecorder::pathAsked(const std::string& path, bool found) {
   const std::string key = "a" + platform::ascii::lowered(path);
-  if (pathIndex_.count(key) == 0) {
+  auto known = pathIndex_.find(key);
+  if (known == pathIndex_.end()) {
     pathIndex_[key] = paths_.size();
     paths_.push_back({path, Kind::Asked, found, part_});
+  } else if (!found) {
+    // Its mode was given, yet it may not be read: it stands as unreadable.
+    paths_[known->second].found = false;
   }
 }
 
@@ -224,8 +228,10 @@ bool SnapshotRecorder::write(const std::string& folder, const std::string& netwo
   std::uint64_t smallFileBytes = 0;
   bool ok = true;
 
+  // Control characters of a hostile name reach neither the console nor the
+  // manifest.
   const auto problem = [&](const std::string& text) {
-    problems.push_back(text);
+    problems.push_back(visible(text));
     manifest.push_back("NOT TAKEN " + visible(text));
   };
   const auto fromPart = [](const std::string& part) { return " (" + visible(part) + ")"; };
@@ -234,7 +240,12 @@ bool SnapshotRecorder::write(const std::string& folder, const std::string& netwo
   for (const PathItem& item : paths_) {
     if (item.kind != Kind::Read) continue;
     const std::string actual = platform::actualMachinePath(item.path);
-    if (actual.empty()) continue;  // missing: missing on replay too
+    if (actual.empty()) {
+      // Missing, as on replay; a file read on a path outside the drives
+      // (a network share) is not taken.
+      if (item.found) problem(item.path + ": not on a drive" + fromPart(item.part));
+      continue;
+    }
     unsigned mode = 0;
     if (!platform::fileMode(actual, mode) || !(mode & platform::ModeRegularFile)) continue;
     std::string host;
