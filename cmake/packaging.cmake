@@ -1,8 +1,9 @@
-# Installation and packages: the checker, zorivt-report, their manual pages
-# and the documents.
+# Installation and packages: the checker, zorivt-report, zorivt-collect,
+# their manual pages and the documents.
 #
-#   cmake --install build [--prefix DIR]      bin/{zorivt,zorivt-report},
-#                                             share/man/man1/{zorivt,zorivt-report}.1.gz,
+#   cmake --install build [--prefix DIR]      bin/{zorivt,zorivt-report,zorivt-collect},
+#                                             share/man/man1/{zorivt,zorivt-report,
+#                                             zorivt-collect}.1.gz,
 #                                             share/doc/zorivt/{messages.md,emulated-machine.md,
 #                                             copyright,changelog.gz}
 #   cd build && cpack -G DEB                  zorivt_<version>_<arch>.deb
@@ -36,14 +37,14 @@ file(WRITE ${CMAKE_BINARY_DIR}/doc/copyright
   "License: MIT\n"
   " ${ZORIVT_LICENSE_TEXT}\n")
 
-set(ZORIVT_MANUALS zorivt zorivt-report)
+set(ZORIVT_MANUALS zorivt zorivt-report zorivt-collect)
 
 if(WIN32)
-  # The Windows archive: both programs, README.txt and LICENSE.txt at its
+  # The Windows archive: the three programs, README.txt and LICENSE.txt at its
   # top, the documents in doc\, all text files with CRLF line ends that
   # Notepad shows; the manual pages are rendered as plain text when groff is
   # at hand, else shipped as roff.
-  install(TARGETS zorivt zorivt-report RUNTIME DESTINATION .)
+  install(TARGETS zorivt zorivt-report zorivt-collect RUNTIME DESTINATION .)
   find_program(ZORIVT_GROFF groff)
   set(ZORIVT_WINDOWS_TOP ${CMAKE_BINARY_DIR}/doc/README.txt ${CMAKE_BINARY_DIR}/doc/LICENSE.txt)
   set(ZORIVT_WINDOWS_DOCS ${CMAKE_BINARY_DIR}/doc/messages.md)
@@ -76,11 +77,12 @@ if(WIN32)
   install(FILES ${ZORIVT_WINDOWS_TOP} DESTINATION .)
   install(FILES ${ZORIVT_WINDOWS_DOCS} DESTINATION doc)
 else()
-  install(TARGETS zorivt zorivt-report RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(TARGETS zorivt zorivt-report zorivt-collect RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   # Manual pages and the changelog compressed, as Debian wants them.
   find_program(ZORIVT_GZIP gzip REQUIRED)
   set(ZORIVT_COMPRESSED "")
   foreach(pair "docs/zorivt.1;man/zorivt.1.gz" "docs/zorivt-report.1;man/zorivt-report.1.gz"
+               "docs/zorivt-collect.1;man/zorivt-collect.1.gz"
                "docs/changelog;doc/changelog.gz")
     list(GET pair 0 input)
     list(GET pair 1 output)
@@ -95,7 +97,7 @@ else()
   file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/man)
   add_custom_target(zorivt_compressed_docs ALL DEPENDS ${ZORIVT_COMPRESSED})
   install(FILES ${CMAKE_BINARY_DIR}/man/zorivt.1.gz ${CMAKE_BINARY_DIR}/man/zorivt-report.1.gz
-    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    ${CMAKE_BINARY_DIR}/man/zorivt-collect.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES docs/messages.md docs/emulated-machine.md ${CMAKE_BINARY_DIR}/doc/copyright
     ${CMAKE_BINARY_DIR}/doc/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 endif()
@@ -113,6 +115,8 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "file zorivt.log; the message reference says what each one means and what\n"
   "to do. zorivt-report summarizes such logs: counts per class, the findings\n"
   "with what to do about them, a verdict and an exit status for scripts.\n"
+  "zorivt-collect runs the same check and writes what it read into a\n"
+  "snapshot folder, on which zorivt gives the same findings elsewhere.\n"
   ".\n"
   "This build runs on POSIX systems against an emulated NT machine described\n"
   "by a directory.")

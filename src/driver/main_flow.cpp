@@ -111,6 +111,10 @@ std::string usageText(const char* program) {
 }
 
 int runMain(int argc, const char* const* argv) {
+  return runMain(argc, argv, LogFileName);
+}
+
+int runMain(int argc, const char* const* argv, const char* logFile) {
   platform::prepareStandardStreams();
   CommandLine line = parseCommandLine(argc, argv);
   if (line.usageError) {
@@ -124,7 +128,7 @@ int runMain(int argc, const char* const* argv) {
   const MessageId threshold = line.switches.updateMode ? ThresholdUpdate : line.threshold;
   int result = 0;
   {
-    ReportLog log(LogFileName, threshold);
+    ReportLog log(logFile, threshold);
 
     // The C runtime's ctime layout (the Windows runtime writes the day of
     // the month with a leading zero where POSIX hosts write a blank), from
@@ -137,7 +141,7 @@ int runMain(int argc, const char* const* argv) {
     writeLineEnd(log);
     report(log, msg::CHK0050I, "Setup");
 
-    Str logPath = absolutePath(LogFileName);
+    Str logPath = absolutePath(logFile);
     if (log.fileGood()) {
       report(log, msg::CHK0056I, logPath);
     } else {

@@ -43,6 +43,10 @@ constexpr int ExitOutOfMemory = 4;
 /// else the result of the run phase.
 int runMain(int argc, const char* const* argv);
 
+/// runMain with the log written to `logFile` (a path on the machine)
+/// instead of LogFileName in the current directory.
+int runMain(int argc, const char* const* argv, const char* logFile);
+
 /// runMain, and ExitOutOfMemory with CHK0097R on standard error when memory
 /// runs out where no log can take the message (the program's entry).
 int runMainGuarded(int argc, const char* const* argv);

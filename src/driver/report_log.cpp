@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/access_recorder.h"
+
 namespace {
 constexpr std::size_t InitialAreaSize = 1024;
 /// The log file is written in blocks of this size (a message longer than a
@@ -109,6 +111,9 @@ void ReportLog::deliver(const char* bytes, std::size_t count) {
 }
 
 void ReportLog::deliverLine(const std::string& text) {
+  // The heading of each part of the report names what is read from then on.
+  const MessageId id = run_.messageId();
+  if (id == msg::CHK0050I || id == msg::CHK0051I) platform::recordRunPart(text);
   deliverPieces(text.data(), text.size(), "\n", 1);
 }
 

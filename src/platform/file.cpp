@@ -7,6 +7,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/access_recorder.h"
 #include "platform/fault_injection.h"
 
 namespace platform {
@@ -42,6 +43,7 @@ bool File::open(const std::string& path, Access access, Kind kind) {
   failureReason_.clear();
   if (faultinjection::fileOperationFails()) return false;
   handle_ = detail::openFile(path, access, kind);
+  if (access == Access::Read) recordFileOpened(path, handle_ != nullptr);
   return handle_ != nullptr;
 }
 

@@ -80,6 +80,10 @@ class MappedFile {
   };
 
  private:
+  /// The backend's open of a machine path; open() adds what every backend
+  /// shares (the recording of the access).
+  Opened openMapping(const std::string& path);
+
   const unsigned char* bytes_ = nullptr;
   std::size_t size_ = 0;
   void* mapping_ = nullptr;  // the backend's handle of the mapping, where it has one

@@ -334,7 +334,12 @@ std::vector<std::string> networkRecordingSummary() {
 
 ProcedureAddress recordingProcedure(const char* name, ProcedureAddress realProcedure,
                                     ProcedureAddress realLastError) {
-  if (realProcedure == nullptr || name == nullptr) return realProcedure;
+  if (name == nullptr) return realProcedure;
+  if (realProcedure == nullptr) {
+    // A procedure this wsock32 lacks: the replay lacks it too.
+    keep(call("GetProcAddress", nt::key::procedure(name), "missing"), false);
+    return nullptr;
+  }
   if (realLastError != nullptr) {
     real.lastError = reinterpret_cast<winsock::WsaGetLastErrorFn>(realLastError);
   }

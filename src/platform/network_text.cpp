@@ -273,6 +273,10 @@ std::string getHostByName(const char* name) {
   return quoted(name);
 }
 
+std::string procedure(const char* name) {
+  return quoted(name);
+}
+
 std::string getHostByAddr(const char* address, int length, int type) {
   std::string text = "null";
   if (address != nullptr && length >= 4) {

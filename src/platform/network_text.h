@@ -65,6 +65,7 @@ bool parseNumber(const std::string& text, long long minimum, long long maximum, 
 namespace key {
 std::string getHostName(int length);
 std::string getHostByName(const char* name);
+std::string procedure(const char* name);
 std::string getHostByAddr(const char* address, int length, int type);
 std::string getServByName(const char* name, const char* protocol);
 std::string getProtoByName(const char* name);

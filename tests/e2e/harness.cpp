@@ -117,6 +117,7 @@ RunResult TestMachine::run(const std::vector<std::string>& arguments) const {
   result.out = splitLines(consoleText(readFile(outPath)));
   result.err = splitLines(consoleText(readFile(errPath)));
   result.log = splitLines(consoleText(readFile(cwd / "zorivt.log")));
+  checkRoundTrip(arguments, result);
   return result;
 }
 

@@ -68,6 +68,12 @@ class TestMachine : public test_support::MachineDirectory {
 
   RunResult run(const std::vector<std::string>& arguments) const;
 
+  /// With ZORIVT_E2E_ROUND_TRIP=1 (native build only), each run is followed
+  /// by zorivt-collect with the same arguments, environment and working
+  /// directory, and zorivt on the snapshot it wrote must give the live
+  /// run's status, console output and log (start lines aside).
+  void checkRoundTrip(const std::vector<std::string>& arguments, const RunResult& live) const;
+
  private:
   TestMachine(const std::filesystem::path& folder);
 
@@ -78,6 +84,10 @@ class TestMachine : public test_support::MachineDirectory {
 
 /// Whether the checker under test is the Windows build (run under Wine).
 bool windowsBuild();
+
+/// Where a replay on the snapshot (a machine directory that zorivt-collect
+/// wrote) writes its log: zorivt.log in the snapshot's current directory.
+std::filesystem::path replayLogPath(const std::filesystem::path& snapshot);
 
 /// The sanitizer settings of the test run ("NAME=value"), which a sanitized
 /// program the tests start must keep; those named in `except` are left out.

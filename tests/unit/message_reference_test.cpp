@@ -171,7 +171,7 @@ TEST(MessageReference, DocumentsArePlainAsciiAndNameTheBuildsLevelAndVersion) {
   std::size_t quotes = 0;
   for (const char* name :
        {"README.md", "LICENSE", "docs/messages.md", "docs/zorivt.1", "docs/zorivt-report.1",
-        "docs/emulated-machine.md", "docs/README.txt", "docs/changelog"}) {
+        "docs/zorivt-collect.1", "docs/emulated-machine.md", "docs/README.txt", "docs/changelog"}) {
     const std::string text = readFile(root / name);
     EXPECT_FALSE(text.empty()) << name;
     for (std::size_t i = 0, line = 1; i < text.size(); ++i) {

@@ -153,7 +153,7 @@ TEST(RegeditParser, SectionsAndDeletionsActAsAnImportWould) {
             (std::vector<std::pair<std::string, RegistryTree::KeyId>>{{"a", keyAt(tree, "a")},
                                                                       {"soft", soft}}));
   EXPECT_EQ(tree.subKeys(soft).size(), 2u);
-  EXPECT_EQ(tree.subKeys(keyAt(tree, "Soft\Gone")).size(), 0u);
+  EXPECT_EQ(tree.subKeys(keyAt(tree, "Soft\\Gone")).size(), 0u);
 }
 
 TEST(RegeditParser, MalformedLinesAreSkippedAndReadingGoesOn) {

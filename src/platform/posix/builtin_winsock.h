@@ -42,6 +42,10 @@ ProcedureAddress builtinWinsockProcedure(const char* name);
 /// wsock32 then answers from the recorded calls it holds (winsock_replay.cpp).
 bool networkReplayActive();
 
+/// Whether the recorded wsock32 lacked the procedure `name` (its binding
+/// failed when the calls were recorded).
+bool replayLacksProcedure(const char* name);
+
 /// The procedure of the replaying wsock32 named `name`; null for any other
 /// name, as builtinWinsockProcedure.
 ProcedureAddress replayWinsockProcedure(const char* name);

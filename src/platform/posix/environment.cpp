@@ -1,12 +1,14 @@
 // POSIX backend only: the process environment, its names compared ignoring
 // case as Windows compares them, with a POSIX PATH presented as the Windows
-// list the emulated machine would have.
+// list the emulated machine would have. A snapshot's `environment` file,
+// when there is one, is the whole environment instead.
 #include "platform/environment.h"
 
 #include <cstring>
 #include <string>
 
 #include "platform/ascii.h"
+#include "platform/host.h"
 #include "platform/posix/machine.h"
 
 extern char** environ;
@@ -52,8 +54,18 @@ const char* findIgnoringCase(const std::string& name) {
 
 }  // namespace
 
-bool environmentVariable(const std::string& name, std::string& value) {
+bool host::environmentVariable(const std::string& name, std::string& value) {
   if (name.empty() || name.find('=') != std::string::npos) return false;
+  const posix::RecordedState& recorded = posix::Machine::current().recorded();
+  if (recorded.hasEnvironment) {
+    for (const auto& entry : recorded.environment) {
+      if (ascii::equalIgnoringCase(entry.first, name)) {
+        value = entry.second;
+        return true;
+      }
+    }
+    return false;
+  }
   const char* raw = findIgnoringCase(name);
   if (raw == nullptr) return false;
   value = raw;

@@ -11,6 +11,7 @@
 
 #include "platform/ascii.h"
 #include "platform/file.h"
+#include "platform/host.h"
 #include "platform/posix/machine.h"
 
 namespace platform {
@@ -32,6 +33,8 @@ bool resolveExisting(const std::string& path, std::string& host) {
 }
 
 }  // namespace
+
+namespace host {
 
 bool fileMode(const std::string& path, unsigned& mode) {
   if (hasRefusedTrailingSeparator(path)) return false;
@@ -130,6 +133,18 @@ bool DirectorySearch::next(std::string& name) {
 void DirectorySearch::close() {
   state_.reset();
 }
+
+bool fileSize(const std::string& path, std::uint64_t& size) {
+  std::string host;
+  struct stat st;
+  if (!resolveExisting(path, host) || ::stat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    return false;
+  }
+  size = static_cast<std::uint64_t>(st.st_size);
+  return true;
+}
+
+}  // namespace host
 
 namespace detail {
 

@@ -1,7 +1,8 @@
 // POSIX backend only: LoadLibraryA and friends on the emulated machine.
 // "wsock32" is built in; any other library is a file searched in the
 // Windows order, which loads when it looks like an executable image but
-// offers no procedure.
+// offers no procedure. A library the machine's `system` file names loads or
+// fails as it says.
 #include "platform/library.h"
 
 #include <sys/stat.h>
@@ -12,6 +13,7 @@
 
 #include "platform/ascii.h"
 #include "platform/environment.h"
+#include "platform/host.h"
 #include "platform/network_recording.h"
 #include "platform/posix/builtin_winsock.h"
 #include "platform/posix/faults.h"
@@ -72,14 +74,14 @@ bool findLibraryFile(const std::string& name, std::string& host) {
   if (hasDirectoryPart(name)) return tryPath(name);
 
   std::vector<std::string> directories;
-  const std::string windows = windowsDirectory();
+  const std::string windows = host::windowsDirectory();
   if (!windows.empty()) {
     directories.push_back(windows + "\\system32");
     directories.push_back(windows);
   }
   directories.push_back(machine.currentDirectory());
   std::string path;
-  if (environmentVariable("PATH", path)) {
+  if (host::environmentVariable("PATH", path)) {
     std::size_t start = 0;
     while (start <= path.size()) {
       std::size_t end = path.find(';', start);
@@ -134,12 +136,23 @@ ModuleHandle fail(std::uint32_t code) {
 
 }  // namespace
 
-ModuleHandle loadLibrary(const char* fileName) {
+ModuleHandle host::loadLibrary(const char* fileName) {
   if (fileName == nullptr || *fileName == '\0') return fail(ErrorModNotFound);
   const std::string name = withLibraryExtension(fileName);
   if (!hasDirectoryPart(name) && ascii::equalIgnoringCase(name, "wsock32.dll")) {
     if (posix::currentFaults().wsock32Missing) return fail(ErrorModNotFound);
+    // A snapshot of a machine whose wsock32 would not load says so.
+    for (const auto& library : posix::Machine::current().recorded().libraries) {
+      if (library.error != 0 && ascii::equalIgnoringCase(withLibraryExtension(library.name), name)) {
+        return fail(library.error);
+      }
+    }
     return attach("wsock32.dll", true);
+  }
+  for (const auto& library : posix::Machine::current().recorded().libraries) {
+    if (!ascii::equalIgnoringCase(library.name, fileName)) continue;
+    if (library.error != 0) return fail(library.error);
+    return attach("recorded:" + ascii::lowered(library.name), false);
   }
   std::string host;
   if (!findLibraryFile(name, host)) return fail(ErrorModNotFound);
@@ -154,13 +167,14 @@ ProcedureAddress procedureAddress(ModuleHandle handle, const char* name) {
     return nullptr;
   }
   ProcedureAddress address = nullptr;
-  if (module->builtIn && name != nullptr && !posix::currentFaults().lacks(name)) {
-    const bool replay = posix::networkReplayActive();
+  const bool replay = module->builtIn && posix::networkReplayActive();
+  if (module->builtIn && name != nullptr && !posix::currentFaults().lacks(name) &&
+      !(replay && posix::replayLacksProcedure(name))) {
     auto procedure = replay ? posix::replayWinsockProcedure : posix::builtinWinsockProcedure;
     address = procedure(name);
-    if (networkRecordingActive()) {
-      address = recordingProcedure(name, address, procedure("WSAGetLastError"));
-    }
+  }
+  if (module->builtIn && name != nullptr && networkRecordingActive()) {
+    address = recordingProcedure(name, address, posix::builtinWinsockProcedure("WSAGetLastError"));
   }
   if (address == nullptr) lastErrorCode = ErrorProcNotFound;
   return address;

@@ -133,7 +133,127 @@ int hostDriveIndex(char letter) {
   return (l >= 'a' && l <= 'z') ? l - 'a' : -1;
 }
 
+/// The whole text of a machine file; false when it is missing or cannot be
+/// read as a regular file.
+bool readMachineText(const std::string& hostPath, std::string& text) {
+  std::FILE* file = openRegularHostStream(hostPath);
+  if (file == nullptr) return false;
+  text.clear();
+  char buffer[8192];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+  std::fclose(file);
+  return true;
+}
+
+/// Calls `line` for each line of `text`, without its line end (LF or CRLF).
+template <typename Each>
+void forEachLine(const std::string& text, Each line) {
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::size_t stop = end;
+    if (stop > start && text[stop - 1] == '\r') --stop;
+    line(text.substr(start, stop - start));
+    start = end + 1;
+  }
+}
+
+std::string unescaped(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c != '\\' || i + 1 == text.size()) {
+      out += c;
+      continue;
+    }
+    const char next = text[++i];
+    out += next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+  }
+  return out;
+}
+
+bool parseNumber(const std::string& text, std::uint32_t& number) {
+  if (text.empty() || text.size() > 10) return false;
+  std::uint64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (value > 0xffffffffu) return false;
+  number = static_cast<std::uint32_t>(value);
+  return true;
+}
+
+/// Splits off the first word of `text` (up to a blank); `text` keeps the rest.
+std::string firstWord(std::string& text) {
+  const std::size_t blank = text.find(' ');
+  std::string word = text.substr(0, blank);
+  text = blank == std::string::npos ? std::string() : text.substr(blank + 1);
+  return word;
+}
+
+void parseSystemLine(std::string line, RecordedState& state) {
+  const std::string keyword = firstWord(line);
+  if (keyword == "version") {
+    VersionInfo v;
+    std::string a = firstWord(line), b = firstWord(line), c = firstWord(line), d = firstWord(line);
+    if (line.empty() && parseNumber(a, v.major) && parseNumber(b, v.minor) &&
+        parseNumber(c, v.build) && parseNumber(d, v.platformId)) {
+      state.hasVersion = true;
+      state.version = v;
+    }
+  } else if (keyword == "windows-directory" && !line.empty()) {
+    state.windowsDirectory = line;
+  } else if (keyword == "library") {
+    // The name may hold blanks: the outcome is the last one or two words.
+    RecordedState::Library library;
+    if (line.size() > 7 && line.compare(line.size() - 7, 7, " loaded") == 0) {
+      library.name = line.substr(0, line.size() - 7);
+    } else {
+      const std::size_t cut = line.rfind(" error ");
+      if (cut == std::string::npos || !parseNumber(line.substr(cut + 7), library.error) ||
+          library.error == 0) {
+        return;
+      }
+      library.name = line.substr(0, cut);
+    }
+    if (!library.name.empty()) state.libraries.push_back(library);
+  }
+}
+
 }  // namespace
+
+void parseRecordedState(const std::string* environment, const std::string* cwd,
+                        const std::string* system, RecordedState& state) {
+  state = RecordedState();
+  if (environment != nullptr) {
+    state.hasEnvironment = true;
+    forEachLine(*environment, [&](std::string line) {
+      // "\" starts an entry with "\\", "\n" and "\r" escaped.
+      if (!line.empty() && line[0] == '\\') line = unescaped(line.substr(1));
+      const std::size_t equals = line.find('=', 1);
+      if (line.empty() || equals == std::string::npos) return;
+      state.environment.emplace_back(line.substr(0, equals), line.substr(equals + 1));
+    });
+  }
+  if (cwd != nullptr) {
+    bool first = true;
+    forEachLine(*cwd, [&](const std::string& line) {
+      const bool drivePath =
+          line.size() >= 3 && line[1] == ':' && line[2] == '\\' && hostDriveIndex(line[0]) >= 0;
+      if (first) {
+        first = false;
+        if (drivePath) state.currentDirectory = line;
+      } else if (drivePath) {
+        state.driveDirectories[hostDriveIndex(line[0])] = line;
+      }
+    });
+  }
+  if (system != nullptr) {
+    forEachLine(*system, [&](const std::string& line) { parseSystemLine(line, state); });
+  }
+}
 
 const Machine& Machine::current() {
   static Machine machine;
@@ -161,6 +281,15 @@ void Machine::load(const std::string& setting) {
     }
   }
   if (driveRoots_['z' - 'a'].empty()) driveRoots_['z' - 'a'] = "/";
+
+  std::string texts[3];
+  bool present[3] = {false, false, false};
+  const char* const names[3] = {"environment", "cwd", "system"};
+  for (int i = 0; i < 3 && !directory_.empty(); ++i) {
+    present[i] = readMachineText(machineFile(names[i]), texts[i]);
+  }
+  parseRecordedState(present[0] ? &texts[0] : nullptr, present[1] ? &texts[1] : nullptr,
+                     present[2] ? &texts[2] : nullptr, recorded_);
 }
 
 std::string Machine::machineFile(const char* name) const {
@@ -200,6 +329,7 @@ std::string Machine::windowsPathOf(const std::string& hostPath) const {
 }
 
 std::string Machine::currentDirectory() const {
+  if (!recorded_.currentDirectory.empty()) return recorded_.currentDirectory;
   char buffer[PATH_MAX];
   if (::getcwd(buffer, sizeof buffer) == nullptr) return std::string();
   return windowsPathOf(buffer);
@@ -209,13 +339,14 @@ std::string Machine::currentDirectoryOfDrive(int drive) const {
   if (drive < 1 || drive > 26) return std::string();
   std::string cwd = currentDirectory();
   char letter = static_cast<char>('a' + drive - 1);
+  if (!recorded_.driveDirectories[drive - 1].empty()) return recorded_.driveDirectories[drive - 1];
   if (!cwd.empty() && ascii::lower(cwd[0]) == letter) return cwd;
   if (driveRoots_[drive - 1].empty()) return std::string();
   return std::string(1, letter) + ":\\";
 }
 
-bool Machine::resolve(const std::string& windowsPath, std::string& hostPath,
-                      bool lastMayBeMissing) const {
+bool Machine::resolve(const std::string& windowsPath, std::string& hostPath, bool lastMayBeMissing,
+                      std::string* actual) const {
   if (windowsPath.empty()) return false;
   std::string path = windowsPath;
   std::replace(path.begin(), path.end(), '/', '\\');
@@ -241,6 +372,7 @@ bool Machine::resolve(const std::string& windowsPath, std::string& hostPath,
   std::string host;
   if (!driveRoot(drive, host)) return false;
   std::vector<std::string> parts = normalisedComponents(rest);
+  std::string spelt = std::string(1, drive) + ":";
   for (std::size_t i = 0; i < parts.size(); ++i) {
     const std::string& part = parts[i];
     if (hasWildcard(part)) return false;
@@ -250,8 +382,10 @@ bool Machine::resolve(const std::string& windowsPath, std::string& hostPath,
       entry = part;
     }
     host = joinHost(host, entry);
+    spelt += "\\" + entry;
   }
   hostPath = host;
+  if (actual != nullptr) *actual = parts.empty() ? spelt + "\\" : spelt;
   return true;
 }
 

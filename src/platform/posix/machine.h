@@ -6,8 +6,36 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/system_info.h"
 
 namespace platform::posix {
+
+/// What a snapshot's optional files `environment`, `cwd` and `system` say
+/// (see docs/emulated-machine.md); each part is unset without its file or
+/// line.
+struct RecordedState {
+  bool hasEnvironment = false;
+  std::vector<std::pair<std::string, std::string>> environment;  // in the file's order
+  std::string currentDirectory;                                  // empty without `cwd`
+  std::string driveDirectories[26];                              // the per-drive lines of `cwd`
+  bool hasVersion = false;
+  VersionInfo version;
+  std::string windowsDirectory;  // empty without its line
+  struct Library {
+    std::string name;
+    std::uint32_t error = 0;  // 0: loaded
+  };
+  std::vector<Library> libraries;
+};
+
+/// Reads the text of a snapshot's `environment`, `cwd` and `system` files
+/// into `state` (a missing text is passed as null). Malformed lines are
+/// skipped.
+void parseRecordedState(const std::string* environment, const std::string* cwd,
+                        const std::string* system, RecordedState& state);
 
 class Machine {
  public:
@@ -29,9 +57,11 @@ class Machine {
 
   /// Resolves a Windows path to a host path. Components match exactly, else
   /// ignoring ASCII case. With `lastMayBeMissing` the last component need not
-  /// exist (a file about to be created) and keeps its own spelling.
-  bool resolve(const std::string& windowsPath, std::string& hostPath,
-               bool lastMayBeMissing = false) const;
+  /// exist (a file about to be created) and keeps its own spelling. With
+  /// `actual`, that is set to the full Windows path with the host entries'
+  /// spelling ("c:\Corvanta\zorpzcfg.prf"); links are not followed.
+  bool resolve(const std::string& windowsPath, std::string& hostPath, bool lastMayBeMissing = false,
+               std::string* actual = nullptr) const;
 
   /// Windows form of a host path: x:\... inside drive_x, else z:\...
   std::string windowsPathOf(const std::string& hostPath) const;
@@ -42,6 +72,9 @@ class Machine {
   /// other than the current one; empty for an unmapped drive.
   std::string currentDirectoryOfDrive(int drive) const;
 
+  /// The recorded state a snapshot brings along.
+  const RecordedState& recorded() const { return recorded_; }
+
  private:
   void load(const std::string& setting);
 
@@ -49,6 +82,7 @@ class Machine {
   std::string directory_;
   std::string driveRoots_[26];
   std::uint64_t generation_ = 0;
+  RecordedState recorded_;
 };
 
 /// Writes one line on standard error about a machine that cannot be read as

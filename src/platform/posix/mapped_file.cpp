@@ -16,7 +16,7 @@ namespace {
 constexpr std::size_t SequentialFrom = 1024 * 1024;
 }  // namespace
 
-MappedFile::Opened MappedFile::open(const std::string& path) {
+MappedFile::Opened MappedFile::openMapping(const std::string& path) {
   close();
   if (faultinjection::fileOperationFails()) return Opened::Unreadable;
   std::string host;

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "platform/host.h"
 #include "platform/posix/machine.h"
 #include "platform/posix/regedit_parser.h"
 
@@ -102,8 +103,8 @@ EmulatedRegistry& registry() {
 
 }  // namespace
 
-long registryOpenKey(RegistryHandle parent, const char* subKey, RegistryAccess,
-                     RegistryHandle& result) {
+long host::registryOpenKey(RegistryHandle parent, const char* subKey, RegistryAccess,
+                           RegistryHandle& result) {
   OpenKey open;
   if (!registry().find(parent, open)) return RegistryInvalidHandle;
   std::string_view path = subKey ? subKey : "";
@@ -122,8 +123,8 @@ long registryOpenKey(RegistryHandle parent, const char* subKey, RegistryAccess,
   return RegistrySuccess;
 }
 
-long registryQueryValue(RegistryHandle key, const char* name, std::uint32_t* type,
-                        unsigned char* data, std::uint32_t* size) {
+long host::registryQueryValue(RegistryHandle key, const char* name, std::uint32_t* type,
+                              unsigned char* data, std::uint32_t* size) {
   OpenKey open;
   if (!registry().find(key, open)) return RegistryInvalidHandle;
   const RegistryValue* value = open.tree->findValue(open.key, name ? name : "");
@@ -143,8 +144,8 @@ long registryQueryValue(RegistryHandle key, const char* name, std::uint32_t* typ
   return status;
 }
 
-long registryQueryInfo(RegistryHandle key, std::uint32_t* valueCount,
-                       std::uint32_t* longestValueName) {
+long host::registryQueryInfo(RegistryHandle key, std::uint32_t* valueCount,
+                             std::uint32_t* longestValueName) {
   OpenKey open;
   if (!registry().find(key, open)) return RegistryInvalidHandle;
   if (valueCount) *valueCount = static_cast<std::uint32_t>(open.tree->values(open.key).size());
@@ -154,8 +155,8 @@ long registryQueryInfo(RegistryHandle key, std::uint32_t* valueCount,
   return RegistrySuccess;
 }
 
-long registryEnumValue(RegistryHandle key, std::uint32_t index, char* name,
-                       std::uint32_t* nameLength) {
+long host::registryEnumValue(RegistryHandle key, std::uint32_t index, char* name,
+                             std::uint32_t* nameLength) {
   OpenKey open;
   if (!registry().find(key, open)) return RegistryInvalidHandle;
   if (name == nullptr || nameLength == nullptr) return RegistryInvalidParameter;
@@ -169,7 +170,7 @@ long registryEnumValue(RegistryHandle key, std::uint32_t index, char* name,
   return RegistrySuccess;
 }
 
-long registryCloseKey(RegistryHandle key) {
+long host::registryCloseKey(RegistryHandle key) {
   if (key == LocalMachineKey) return RegistrySuccess;
   return registry().close(key) ? RegistrySuccess : RegistryInvalidHandle;
 }

@@ -1,10 +1,13 @@
 // POSIX backend only: the Windows version and directory of the emulated
-// machine, read from its registry as Windows keeps them there.
+// machine, read from its registry as Windows keeps them there, unless the
+// machine's `system` file names them.
 #include "platform/system_info.h"
 
 #include <cstdio>
 #include <string>
 
+#include "platform/host.h"
+#include "platform/posix/machine.h"
 #include "platform/registry.h"
 
 namespace platform {
@@ -17,10 +20,10 @@ const char* const WindowsKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 bool readString(RegistryHandle key, const char* name, std::string& value) {
   std::uint32_t size = 0;
   std::uint32_t type = 0;
-  if (registryQueryValue(key, name, &type, nullptr, &size) != RegistrySuccess) return false;
+  if (host::registryQueryValue(key, name, &type, nullptr, &size) != RegistrySuccess) return false;
   std::string data(size + 1, '\0');
-  if (registryQueryValue(key, name, &type, reinterpret_cast<unsigned char*>(&data[0]), &size) !=
-      RegistrySuccess) {
+  if (host::registryQueryValue(key, name, &type, reinterpret_cast<unsigned char*>(&data[0]),
+                               &size) != RegistrySuccess) {
     return false;
   }
   data.resize(size);
@@ -52,15 +55,16 @@ MachineVersion readMachineVersion() {
   result.directory = "C:\\WINNT";
 
   RegistryHandle key = 0;
-  if (registryOpenKey(LocalMachineKey, NtKey, RegistryAccess::QueryValue, key) == RegistrySuccess) {
+  if (host::registryOpenKey(LocalMachineKey, NtKey, RegistryAccess::QueryValue, key) ==
+      RegistrySuccess) {
     std::string value;
     if (readString(key, "CurrentVersion", value))
       parseVersion(value, result.info.major, result.info.minor);
     if (readString(key, "SystemRoot", value) && !value.empty()) result.directory = value;
-    registryCloseKey(key);
+    host::registryCloseKey(key);
     return result;
   }
-  if (registryOpenKey(LocalMachineKey, WindowsKey, RegistryAccess::QueryValue, key) ==
+  if (host::registryOpenKey(LocalMachineKey, WindowsKey, RegistryAccess::QueryValue, key) ==
       RegistrySuccess) {
     result.info.platformId = PlatformWindows;
     result.info.build = 0;
@@ -69,19 +73,22 @@ MachineVersion readMachineVersion() {
     if (readString(key, "VersionNumber", value))
       parseVersion(value, result.info.major, result.info.minor);
     if (readString(key, "SystemRoot", value) && !value.empty()) result.directory = value;
-    registryCloseKey(key);
+    host::registryCloseKey(key);
   }
   return result;
 }
 
 }  // namespace
 
-bool windowsVersion(VersionInfo& info) {
-  info = readMachineVersion().info;
+bool host::windowsVersion(VersionInfo& info) {
+  const posix::RecordedState& recorded = posix::Machine::current().recorded();
+  info = recorded.hasVersion ? recorded.version : readMachineVersion().info;
   return true;
 }
 
-std::string windowsDirectory() {
+std::string host::windowsDirectory() {
+  const posix::RecordedState& recorded = posix::Machine::current().recorded();
+  if (!recorded.windowsDirectory.empty()) return recorded.windowsDirectory;
   return readMachineVersion().directory;
 }
 

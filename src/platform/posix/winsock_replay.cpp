@@ -421,6 +421,10 @@ bool networkReplayActive() {
   return identity.describe(Machine::current().machineFile("network"));
 }
 
+bool replayLacksProcedure(const char* name) {
+  return take("GetProcAddress", nt::key::procedure(name), true) != nullptr;
+}
+
 ProcedureAddress replayWinsockProcedure(const char* name) {
   // The byte order and WSAGetLastError are the emulation's own.
   const ProcedureAddress address = findExport(ReplayExports, name);

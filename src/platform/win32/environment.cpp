@@ -3,7 +3,9 @@
 
 #include <cstdlib>
 
-namespace platform {
+#include "platform/host.h"
+
+namespace platform::host {
 
 bool environmentVariable(const std::string& name, std::string& value) {
   if (name.empty()) return false;
@@ -13,4 +15,4 @@ bool environmentVariable(const std::string& name, std::string& value) {
   return true;
 }
 
-}  // namespace platform
+}  // namespace platform::host

@@ -12,8 +12,10 @@
 #include <string>
 
 #include "platform/file.h"
+#include "platform/host.h"
 
 namespace platform {
+namespace host {
 
 bool fileMode(const std::string& path, unsigned& mode) {
   struct _stat st;
@@ -98,6 +100,18 @@ void DirectorySearch::close() {
   if (state_ && state_->handle != INVALID_HANDLE_VALUE) FindClose(state_->handle);
   state_.reset();
 }
+
+bool fileSize(const std::string& path, std::uint64_t& size) {
+  WIN32_FIND_DATAA data;
+  HANDLE handle = FindFirstFileA(path.c_str(), &data);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  FindClose(handle);
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+  size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return true;
+}
+
+}  // namespace host
 
 namespace detail {
 

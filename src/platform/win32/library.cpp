@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/ascii.h"
+#include "platform/host.h"
 #include "platform/network_recording.h"
 
 namespace platform {
@@ -30,7 +31,7 @@ bool namesSocketLibrary(const char* fileName) {
 
 }  // namespace
 
-ModuleHandle loadLibrary(const char* fileName) {
+ModuleHandle host::loadLibrary(const char* fileName) {
   HMODULE module = LoadLibraryA(fileName);
   if (module != nullptr && fileName != nullptr && namesSocketLibrary(fileName)) {
     socketModule = module;
@@ -43,10 +44,14 @@ ProcedureAddress procedureAddress(ModuleHandle module, const char* name) {
   auto address = reinterpret_cast<ProcedureAddress>(GetProcAddress(handle, name));
   // A name below 0x10000 is an ordinal, which the checker does not bind.
   const bool byName = reinterpret_cast<std::uintptr_t>(name) > 0xFFFF;
-  if (address != nullptr && byName && handle == socketModule && networkRecordingActive()) {
+  if (byName && handle == socketModule && networkRecordingActive()) {
+    // A procedure it lacks is recorded as well; the caller still reads the
+    // error of its own GetProcAddress.
+    const DWORD error = GetLastError();
     const auto lastError =
         reinterpret_cast<ProcedureAddress>(GetProcAddress(handle, "WSAGetLastError"));
     address = recordingProcedure(name, address, lastError);
+    SetLastError(error);
   }
   return address;
 }

@@ -9,7 +9,7 @@
 
 namespace platform {
 
-MappedFile::Opened MappedFile::open(const std::string& path) {
+MappedFile::Opened MappedFile::openMapping(const std::string& path) {
   close();
   if (faultinjection::fileOperationFails()) return Opened::Unreadable;
   const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "platform/host.h"
+
 namespace platform {
 namespace {
 HKEY toKey(RegistryHandle handle) {
@@ -15,8 +17,8 @@ HKEY toKey(RegistryHandle handle) {
 
 const RegistryHandle LocalMachineKey = reinterpret_cast<RegistryHandle>(HKEY_LOCAL_MACHINE);
 
-long registryOpenKey(RegistryHandle parent, const char* subKey, RegistryAccess access,
-                     RegistryHandle& result) {
+long host::registryOpenKey(RegistryHandle parent, const char* subKey, RegistryAccess access,
+                           RegistryHandle& result) {
   HKEY opened = nullptr;
   REGSAM sam = access == RegistryAccess::Read ? KEY_READ : KEY_QUERY_VALUE;
   LONG status = RegOpenKeyExA(toKey(parent), subKey, 0, sam, &opened);
@@ -24,8 +26,8 @@ long registryOpenKey(RegistryHandle parent, const char* subKey, RegistryAccess a
   return status;
 }
 
-long registryQueryValue(RegistryHandle key, const char* name, std::uint32_t* type,
-                        unsigned char* data, std::uint32_t* size) {
+long host::registryQueryValue(RegistryHandle key, const char* name, std::uint32_t* type,
+                              unsigned char* data, std::uint32_t* size) {
   DWORD valueType = 0;
   DWORD valueSize = size ? *size : 0;
   LONG status =
@@ -37,8 +39,8 @@ long registryQueryValue(RegistryHandle key, const char* name, std::uint32_t* typ
   return status;
 }
 
-long registryQueryInfo(RegistryHandle key, std::uint32_t* valueCount,
-                       std::uint32_t* longestValueName) {
+long host::registryQueryInfo(RegistryHandle key, std::uint32_t* valueCount,
+                             std::uint32_t* longestValueName) {
   DWORD values = 0, longest = 0;
   LONG status = RegQueryInfoKeyA(toKey(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                  &values, &longest, nullptr, nullptr, nullptr);
@@ -49,8 +51,8 @@ long registryQueryInfo(RegistryHandle key, std::uint32_t* valueCount,
   return status;
 }
 
-long registryEnumValue(RegistryHandle key, std::uint32_t index, char* name,
-                       std::uint32_t* nameLength) {
+long host::registryEnumValue(RegistryHandle key, std::uint32_t index, char* name,
+                             std::uint32_t* nameLength) {
   if (name == nullptr || nameLength == nullptr) return ERROR_INVALID_PARAMETER;
   DWORD length = *nameLength;
   LONG status = RegEnumValueA(toKey(key), index, name, &length, nullptr, nullptr, nullptr, nullptr);
@@ -58,7 +60,7 @@ long registryEnumValue(RegistryHandle key, std::uint32_t index, char* name,
   return status;
 }
 
-long registryCloseKey(RegistryHandle key) {
+long host::registryCloseKey(RegistryHandle key) {
   if (key == LocalMachineKey) return ERROR_SUCCESS;
   return RegCloseKey(toKey(key));
 }

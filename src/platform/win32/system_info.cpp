@@ -3,7 +3,9 @@
 
 #include <windows.h>
 
-namespace platform {
+#include "platform/host.h"
+
+namespace platform::host {
 
 bool windowsVersion(VersionInfo& info) {
   OSVERSIONINFOA version;
@@ -27,4 +29,4 @@ std::string windowsDirectory() {
   return std::string(buffer, length);
 }
 
-}  // namespace platform
+}  // namespace platform::host
