@@ -143,7 +143,8 @@ ModuleHandle host::loadLibrary(const char* fileName) {
     if (posix::currentFaults().wsock32Missing) return fail(ErrorModNotFound);
     // A snapshot of a machine whose wsock32 would not load says so.
     for (const auto& library : posix::Machine::current().recorded().libraries) {
-      if (library.error != 0 && ascii::equalIgnoringCase(withLibraryExtension(library.name), name)) {
+      if (library.error != 0 &&
+          ascii::equalIgnoringCase(withLibraryExtension(library.name), name)) {
         return fail(library.error);
       }
     }
