@@ -2,6 +2,9 @@
 
 #include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "driver/checker_level.h"
 #include "driver/message.h"
@@ -102,6 +105,70 @@ std::int64_t findInChunk(const unsigned char* bytes, std::size_t count,
   return -1;
 }
 
+/// Whether the marker starts at `window`.
+bool matchesAt(const unsigned char* window, const MarkerTables& marker) {
+  std::size_t i = 0;
+  while (i < marker.length && window[i] == marker.text[i]) ++i;
+  return i == marker.length;
+}
+
+/// Finds the places in [p, end) where one of two byte pairs starts: `a`
+/// followed by `a2`, or `b` followed by `b2` (the byte after `end - 1` may be
+/// read). One pass for both, sixteen places a step where the processor has
+/// SSE2 (a pair is far rarer than its first byte, so few places come back);
+/// elsewhere two memchr cursors on the first bytes, whose places the caller
+/// checks whole anyway.
+class PairFinder {
+ public:
+  PairFinder(unsigned char a, unsigned char a2, unsigned char b, unsigned char b2)
+      : a_(a), a2_(a2), b_(b), b2_(b2) {}
+
+  /// The first place at or after p, or null.
+  const unsigned char* find(const unsigned char* p, const unsigned char* end) {
+#if defined(__SSE2__)
+    const __m128i a = _mm_set1_epi8(static_cast<char>(a_));
+    const __m128i a2 = _mm_set1_epi8(static_cast<char>(a2_));
+    const __m128i b = _mm_set1_epi8(static_cast<char>(b_));
+    const __m128i b2 = _mm_set1_epi8(static_cast<char>(b2_));
+    for (; end - p >= 32; p += 32) {
+      const __m128i* v = reinterpret_cast<const __m128i*>(p);
+      const __m128i* w = reinterpret_cast<const __m128i*>(p + 1);
+      const __m128i x0 = _mm_loadu_si128(v), y0 = _mm_loadu_si128(w);
+      const __m128i x1 = _mm_loadu_si128(v + 1), y1 = _mm_loadu_si128(w + 1);
+      const __m128i h0 = _mm_or_si128(_mm_and_si128(_mm_cmpeq_epi8(x0, a), _mm_cmpeq_epi8(y0, a2)),
+                                      _mm_and_si128(_mm_cmpeq_epi8(x0, b), _mm_cmpeq_epi8(y0, b2)));
+      const __m128i h1 = _mm_or_si128(_mm_and_si128(_mm_cmpeq_epi8(x1, a), _mm_cmpeq_epi8(y1, a2)),
+                                      _mm_and_si128(_mm_cmpeq_epi8(x1, b), _mm_cmpeq_epi8(y1, b2)));
+      const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(h0)) |
+                            static_cast<unsigned>(_mm_movemask_epi8(h1)) << 16;
+      if (mask != 0) return p + __builtin_ctz(mask);
+    }
+    for (; p < end; ++p) {
+      if ((*p == a_ && p[1] == a2_) || (*p == b_ && p[1] == b2_)) return p;
+    }
+    return nullptr;
+#else
+    // Each cursor stays valid while it lies at or after p.
+    if (nextA_ == nullptr || nextA_ < p || nextA_ > end) nextA_ = next(p, end, a_);
+    if (nextB_ == nullptr || nextB_ < p || nextB_ > end) nextB_ = next(p, end, b_);
+    const unsigned char* first = nextA_ < nextB_ ? nextA_ : nextB_;
+    return first == end ? nullptr : first;
+#endif
+  }
+
+ private:
+#if !defined(__SSE2__)
+  static const unsigned char* next(const unsigned char* p, const unsigned char* end,
+                                   unsigned char c) {
+    const void* at = std::memchr(p, c, static_cast<std::size_t>(end - p));
+    return at == nullptr ? end : static_cast<const unsigned char*>(at);
+  }
+  const unsigned char* nextA_ = nullptr;
+  const unsigned char* nextB_ = nullptr;
+#endif
+  unsigned char a_, a2_, b_, b2_;
+};
+
 }  // namespace
 
 VersionFileWalker::VersionFileWalker(const Str& defaultPath, const Str& masks)
@@ -197,6 +264,17 @@ struct MarkerSearch {
   /// `bytes` (which hold `size` bytes): an occurrence starting there may run
   /// past `to`. True when the first marker is found.
   bool search(const unsigned char* bytes, std::size_t size, std::size_t from, std::size_t to) {
+    if (count == 2 && !found[0] && !found[1]) {
+      switch (searchBoth(bytes, size, from, to)) {
+        case Both::FirstFound:
+          return true;
+        case Both::NoneFound:
+          return false;
+        case Both::SecondFound:  // the first is looked for alone below
+        case Both::Undecided:
+          break;
+      }
+    }
     for (std::size_t i = 0; i < count; ++i) {
       if (found[i]) continue;
       const std::size_t m = markers[i]->length;
@@ -208,6 +286,56 @@ struct MarkerSearch {
       if (i == 0) return true;
     }
     return false;
+  }
+
+  enum class Both { FirstFound, SecondFound, NoneFound, Undecided };
+
+  /// Both markers in one pass over the starts [from, to): the first
+  /// occurrence of each, in the order of their anchors, which is the order
+  /// of their starts for each marker. When the second is found first, the
+  /// rest of the first's search is left to the caller.
+  Both searchBoth(const unsigned char* bytes, std::size_t size, std::size_t from, std::size_t to) {
+    const MarkerTables& first = *markers[0];
+    const MarkerTables& second = *markers[1];
+    // The starts each marker may have here: in [from, to), and whole in the
+    // bytes.
+    auto startsEnd = [&](const MarkerTables& marker) {
+      if (size < marker.length) return from;
+      const std::size_t lastStart = size - marker.length + 1;
+      return lastStart < to ? (lastStart > from ? lastStart : from) : to;
+    };
+    const std::size_t end0 = startsEnd(first), end1 = startsEnd(second);
+    if (end0 == from && end1 == from) return Both::NoneFound;  // neither can start here
+    // One marker alone, or a marker too short for a pair: the caller's search.
+    if (end0 == from || end1 == from || first.length < 2 || second.length < 2) {
+      return Both::Undecided;
+    }
+    // Each marker is looked for by a pair of its bytes: its anchor and the
+    // byte after it (before it, for an anchor at the end).
+    auto pairAt = [](const MarkerTables& marker) {
+      return marker.anchor + 1 < marker.length ? marker.anchor : marker.anchor - 1;
+    };
+    const std::size_t a0 = pairAt(first), a1 = pairAt(second);
+    const std::size_t lo = from + (a0 < a1 ? a0 : a1);
+    const std::size_t hi = (end0 + a0 > end1 + a1 ? end0 + a0 : end1 + a1);
+    if (lo >= hi) return Both::NoneFound;
+    PairFinder finder(first.text[a0], first.text[a0 + 1], second.text[a1], second.text[a1 + 1]);
+    for (const unsigned char* p = bytes + lo; p < bytes + hi; ++p) {
+      p = finder.find(p, bytes + hi);
+      if (p == nullptr) break;
+      const std::size_t q = static_cast<std::size_t>(p - bytes);
+      if (q >= from + a0 && q < end0 + a0 && matchesAt(p - a0, first)) {
+        texts[0] = textAt(bytes, size, q - a0);
+        found[0] = true;
+        return Both::FirstFound;
+      }
+      if (q >= from + a1 && q < end1 + a1 && matchesAt(p - a1, second)) {
+        texts[1] = textAt(bytes, size, q - a1);
+        found[1] = true;
+        return Both::SecondFound;
+      }
+    }
+    return Both::NoneFound;
   }
 };
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -105,6 +106,65 @@ TEST_F(VersionScannerTest, BlockReadingAgreesWithTheChunkByChunkSearch) {
           << "marker " << marker << " at " << positions[round];
     }
   }
+}
+
+// A scan looks for both markers in one pass. Over random files holding both
+// markers (or pieces of them) around block ends and near each file's end, it
+// must report what two plain searches give, with the rule that the marker
+// that won last is tried first in the next file.
+TEST_F(VersionScannerTest, BothMarkersInOnePassAgreeWithTwoPlainSearches) {
+  const std::string markers[2] = {std::string("@") + "(#)Corvanta", std::string("D") + "RVBLD"};
+  const std::size_t reportFrom[2] = {4, 7};
+  std::mt19937 random(17);
+  const std::size_t block = VersionScanBlockSize;
+  std::vector<std::string> expected;
+  std::size_t first = 0;  // the marker tried first
+  for (int n = 0; n < 60; ++n) {
+    std::string bytes(n % 4 == 0 ? random() % 40 : block + 200 + random() % 300, '\0');
+    for (char& c : bytes) c = static_cast<char>(0x20 + random() % 95);
+    for (int piece = 0; piece < 50 && bytes.size() > 12; ++piece) {
+      const std::string& m = markers[random() % 2];
+      const std::size_t at = random() % (bytes.size() - m.size() + 1);
+      bytes.replace(at, m.size() - 1, m, 0, m.size() - 1);  // never the whole marker
+    }
+    for (std::size_t i = 0; i < 2; ++i) {
+      const std::string& m = markers[i];
+      if (random() % 3 == 0 || bytes.size() < m.size()) continue;
+      const std::size_t edges[] = {block - 128, block - m.size(), bytes.size() - m.size(),
+                                   random() % (bytes.size() - m.size() + 1)};
+      std::size_t at = edges[random() % 4];
+      if (at + m.size() > bytes.size()) at = bytes.size() - m.size();
+      bytes.replace(at, m.size(), m);
+    }
+    char name[32];
+    std::snprintf(name, sizeof name, "drive_c/s/zor%03d.exe", n);
+    machine_.file(name, bytes);
+    const std::string texts[2] = {chunkByChunk(bytes, markers[first]),
+                                  chunkByChunk(bytes, markers[1 - first])};
+    auto reported = [&](const std::string& found) {
+      const std::size_t from = reportFrom[first];
+      return "CHK0068I: -> " + (found.size() > from ? found.substr(from) : std::string());
+    };
+    if (!texts[0].empty()) {
+      expected.push_back(reported(texts[0]));
+    } else if (!texts[1].empty()) {
+      first = 1 - first;
+      expected.push_back(reported(texts[1]));
+    } else {
+      expected.push_back("CHK0069I");
+    }
+  }
+  ReportLog::Text text;
+  {
+    ReportLog log(text, ThresholdDebug);
+    EXPECT_EQ(scanVersionStrings(log, "", "s\\zor*.exe"), 60);
+  }
+  std::vector<std::string> reported;
+  for (const std::string& line : test_support::splitLines(text.file)) {
+    if (line.rfind("CHK0068I", 0) == 0) reported.push_back(line);
+    if (line.rfind("CHK0069I", 0) == 0) reported.push_back("CHK0069I");
+  }
+  EXPECT_EQ(reported, expected);
 }
 
 TEST_F(VersionScannerTest, WalksMasksInOrderEachOverTheDefaultDirectories) {
