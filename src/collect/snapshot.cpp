@@ -213,6 +213,13 @@ void SnapshotRecorder::libraryLoad(const std::string& name, std::uint32_t error)
   libraries_.emplace_back(name, error);
 }
 
+void SnapshotRecorder::listingDenied(const std::string& directory) {
+  for (const auto& denied : deniedListings_) {
+    if (platform::ascii::equalIgnoringCase(denied.first, directory)) return;
+  }
+  deniedListings_.emplace_back(directory.empty() ? "." : directory, part_);
+}
+
 void SnapshotRecorder::runPart(const std::string& title) {
   // The heading's title: "CHK0051I: ===> R/T Server found, checks started."
   const std::size_t arrow = title.find("===> ");
@@ -305,6 +312,10 @@ bool SnapshotRecorder::write(const std::string& folder, const std::string& netwo
     placeholderBytes += size;
     manifest.push_back("placeholder " + visible(actual) + ": " + number(size) + " bytes, " + how +
                        fromPart(item.part));
+  }
+
+  for (const auto& denied : deniedListings_) {
+    problem(denied.first + ": could not be listed (access denied)" + fromPart(denied.second));
   }
 
   const auto writeFile = [&](const char* name, const std::string& text) {

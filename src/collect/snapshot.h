@@ -17,6 +17,7 @@ class SnapshotRecorder : public platform::AccessRecorder {
   void fileOpened(const std::string& path, bool opened) override;
   void pathAsked(const std::string& path, bool found) override;
   void entryListed(const std::string& directory, const std::string& name) override;
+  void listingDenied(const std::string& directory) override;
   void currentDirectory(int drive, const std::string& directory) override;
   void environmentVariable(const std::string& name, bool found, const std::string& value) override;
   void registryKey(const std::string& path) override;
@@ -62,6 +63,7 @@ class SnapshotRecorder : public platform::AccessRecorder {
   platform::VersionInfo version_;
   std::string windowsDirectory_;
   std::vector<std::pair<std::string, std::uint32_t>> libraries_;
+  std::vector<std::pair<std::string, std::string>> deniedListings_;  // folder, part
   std::string part_ = "Start";
   bool usedSockets_ = false;
 

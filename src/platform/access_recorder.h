@@ -33,6 +33,8 @@ class AccessRecorder {
   /// A directory search on `directory` (as the pattern spells it, "" for the
   /// current directory) gave `name`.
   virtual void entryListed(const std::string& directory, const std::string& name) = 0;
+  /// A directory search on `directory` failed: the folder may not be listed.
+  virtual void listingDenied(const std::string& directory) = 0;
   /// The current directory (drive 0) or a drive's current directory.
   virtual void currentDirectory(int drive, const std::string& directory) = 0;
   virtual void environmentVariable(const std::string& name, bool found,

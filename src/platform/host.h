@@ -33,10 +33,13 @@ class DirectorySearch {
   bool first(const std::string& pattern, std::string& name);
   bool next(std::string& name);
   void close();
+  /// Whether the last first() failed because the folder may not be listed.
+  bool denied() const { return denied_; }
 
  private:
   struct State;
   std::unique_ptr<State> state_;
+  bool denied_ = false;
 };
 
 bool environmentVariable(const std::string& name, std::string& value);

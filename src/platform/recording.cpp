@@ -158,6 +158,7 @@ DirectorySearch& DirectorySearch::operator=(DirectorySearch&&) noexcept = defaul
 bool DirectorySearch::first(const std::string& pattern, std::string& name) {
   state_ = std::make_unique<State>();
   if (!state_->search.first(pattern, name)) {
+    if (installed && state_->search.denied()) installed->listingDenied(patternDirectory(pattern));
     state_.reset();
     return false;
   }

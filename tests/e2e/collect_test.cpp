@@ -129,9 +129,18 @@ TEST(Collect, AFileThatCannotBeReadIsReportedAndTheRunGoesOn) {
   e2e::copyDemoMachine(machine);
   const fs::path profile = machine.host("drive_c/Corvanta/zorpzcfg.prf");
   fs::permissions(profile, fs::perms::none);
+  machine.file("drive_c/locked/zorx.exe", "MZ");
+  fs::permissions(machine.host("drive_c/locked"), fs::perms::none);
   const fs::path output = machine.root().parent_path() / "snapshot";
   const Collected run = collect(machine, machine.host("drive_c/Corvanta"), {}, output);
+  // A folder that may not be listed, under the version scan.
+  const Collected scan = collect(machine, machine.host("drive_c/Corvanta"),
+                                 {"-s", "c:\\locked\\zor*.exe"}, output.string() + "-scan");
   fs::permissions(profile, fs::perms::owner_read | fs::perms::owner_write);
+  fs::permissions(machine.host("drive_c/locked"), fs::perms::owner_all);
+  EXPECT_NE(scan.err.find("c:\\locked\\: could not be listed (access denied)"), std::string::npos)
+      << scan.err;
+  EXPECT_NE(scan.manifest.find("NOT TAKEN c:\\locked\\"), std::string::npos);
   EXPECT_NE(run.err.find("c:\\Corvanta\\zorpzcfg.prf: could not be read (access denied)"),
             std::string::npos)
       << run.err;

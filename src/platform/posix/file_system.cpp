@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
@@ -76,6 +77,7 @@ DirectorySearch& DirectorySearch::operator=(DirectorySearch&&) noexcept = defaul
 
 bool DirectorySearch::first(const std::string& pattern, std::string& name) {
   close();
+  denied_ = false;
   std::string windows = pattern;
   std::replace(windows.begin(), windows.end(), '/', '\\');
   std::size_t cut = windows.find_last_of('\\');
@@ -97,7 +99,10 @@ bool DirectorySearch::first(const std::string& pattern, std::string& name) {
   std::string host;
   if (!resolveExisting(directory, host)) return false;
   DIR* d = ::opendir(host.c_str());
-  if (d == nullptr) return false;
+  if (d == nullptr) {
+    denied_ = errno == EACCES || errno == EPERM;
+    return false;
+  }
   std::vector<std::string> entries;
   while (struct dirent* e = ::readdir(d)) {
     std::string entry(e->d_name);

@@ -81,7 +81,11 @@ bool DirectorySearch::first(const std::string& pattern, std::string& name) {
   close();
   WIN32_FIND_DATAA data;
   HANDLE handle = FindFirstFileA(pattern.c_str(), &data);
-  if (handle == INVALID_HANDLE_VALUE) return false;
+  if (handle == INVALID_HANDLE_VALUE) {
+    denied_ = GetLastError() == ERROR_ACCESS_DENIED;
+    return false;
+  }
+  denied_ = false;
   state_ = std::make_unique<State>();
   state_->handle = handle;
   name = data.cFileName;
