@@ -11,7 +11,6 @@
 #include "platform/file_system.h"
 #include "platform/host.h"
 #include "platform/library.h"
-#include "platform/mapped_file.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
 
@@ -111,14 +110,6 @@ void recordFileOpened(const std::string& path, bool opened) {
 
 void recordRunPart(const std::string& title) {
   if (installed) installed->runPart(title);
-}
-
-MappedFile::Opened MappedFile::open(const std::string& path) {
-  const Opened opened = openMapping(path);
-  // A file that can be read but not mapped is read with File next, which
-  // records it the same way.
-  recordFileOpened(path, opened == Opened::Mapped || opened == Opened::NotMapped);
-  return opened;
 }
 
 bool fileMode(const std::string& path, unsigned& mode) {

@@ -13,7 +13,6 @@
 #include "driver/checker_level.h"
 #include "driver/message.h"
 #include "platform/file.h"
-#include "platform/mapped_file.h"
 
 extern const char CheckerIdentification[] = "@(#)Corvanta Configuration Checker " ZORIVT_LEVEL;
 
@@ -283,16 +282,12 @@ bool VersionFileWalker::nextFile(Str& path) {
 namespace {
 
 /// The printable text at `at` in `bytes` (which hold `count` bytes), at most
-/// TextLimit of them. The bytes are read once, into a copy that is then
-/// measured, so that a mapped file shortened meanwhile (its bytes turning to
-/// zeros) cannot give a text with a non-printable character.
+/// TextLimit of them.
 Str textAt(const unsigned char* bytes, std::size_t count, std::size_t at) {
-  unsigned char copy[TextLimit];
   const std::size_t available = count - at < TextLimit ? count - at : TextLimit;
-  std::memcpy(copy, bytes + at, available);
   std::size_t length = 0;
-  while (length < available && isPrintable(copy[length])) ++length;
-  return Str(reinterpret_cast<const char*>(copy), length);
+  while (length < available && isPrintable(bytes[at + length])) ++length;
+  return Str(reinterpret_cast<const char*>(bytes + at), length);
 }
 
 /// What the scan of one file found: texts[i] is the text at the first
@@ -384,25 +379,6 @@ struct MarkerSearch {
   }
 };
 
-/// The scan of a mapped file: window by window, each marker looked for in
-/// each window, so that a marker found early ends the reading early and the
-/// bytes of a window are still in the cache for the second marker. A fault
-/// of the mapping (the file shortened meanwhile) ends the reading as a read
-/// error would: what was found before it stands.
-void scanMapped(platform::MappedFile& file, MarkerSearch& search) {
-  const platform::MappedFile::Guard guard(file);
-  const unsigned char* const bytes = file.bytes();
-  const std::size_t size = file.size();
-  // The windows passed are given back every few megabytes: a file of any
-  // size holds little of the program's memory while it is scanned.
-  constexpr std::size_t ReleaseEvery = 32 * VersionScanBlockSize;
-  for (std::size_t from = 0; from < size; from += VersionScanBlockSize) {
-    const std::size_t to = size - from < VersionScanBlockSize ? size : from + VersionScanBlockSize;
-    if (search.search(bytes, size, from, to) || guard.faulted()) return;
-    if (to % ReleaseEvery == 0) file.release(to);
-  }
-}
-
 /// The scan by reading: the file comes in large blocks straight into one
 /// buffer. A match counts only where the TextLimit bytes after its start are
 /// in the buffer (or the file ends before); the bytes from that limit on move
@@ -440,25 +416,14 @@ bool scanRead(const Str& path, MarkerSearch& search) {
   }
 }
 
-/// Reads the file once, front to back, for the first occurrence of each of
-/// `count` markers (see MarkerSearch). The file is mapped where the platform
-/// guards the reading of a mapping, and read in blocks where it cannot be
-/// mapped. False when the file cannot be opened (a file that is not a
-/// regular file is never opened).
+/// Reads the file once, front to back, in blocks, for the first occurrence
+/// of each of `count` markers (see MarkerSearch). Reading into one buffer
+/// that stays in the processor's cache, searched in one pass for both
+/// markers, is faster here than mapping the file, whose pages cost more to
+/// map and unmap than the system's copy into the buffer. False when the file
+/// cannot be opened (a file that is not a regular file is never opened).
 bool scanFile(const Str& path, const MarkerTables* const* markers, std::size_t count, Str* texts) {
   MarkerSearch search{markers, count, texts};
-  if (platform::MappedFile::guardsFaults()) {
-    platform::MappedFile file;
-    switch (file.open(path.str())) {
-      case platform::MappedFile::Opened::Mapped:
-        scanMapped(file, search);
-        return true;
-      case platform::MappedFile::Opened::NotMapped:
-        break;
-      default:
-        return false;
-    }
-  }
   return scanRead(path, search);
 }
 

@@ -47,8 +47,7 @@ class VersionFileWalker {
   std::unique_ptr<DirectoryScanner> scanner_;
 };
 
-/// The scan looks at each file front to back in windows of this size: of
-/// its mapping, or read into a buffer where the file is not mapped.
+/// The scan reads each file front to back in blocks of this size.
 constexpr std::size_t VersionScanBlockSize = 128 * 1024;
 
 /// Searches the file for the first occurrence of `marker` (not empty) and

@@ -1,41 +1,45 @@
 // POSIX backend only: files mapped with mmap, and the guard that turns the
 // bus error of a file shortened under its mapping into bytes of zero.
-#include "platform/mapped_file.h"
+#include "platform/posix/mapped_file.h"
 
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdint>
+#include <utility>
 
-#include "platform/fault_injection.h"
 #include "platform/posix/machine.h"
 
-namespace platform {
+namespace platform::posix {
 namespace {
 constexpr std::size_t SequentialFrom = 1024 * 1024;
 }  // namespace
 
-MappedFile::Opened MappedFile::openMapping(const std::string& path) {
-  close();
-  if (faultinjection::fileOperationFails()) return Opened::Unreadable;
-  std::string host;
-  if (!posix::Machine::current().resolve(path, host, false)) return Opened::Missing;
-  return openHost(host);
+MappedFile::MappedFile(MappedFile&& other) noexcept
+    : bytes_(std::exchange(other.bytes_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+
+MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
+  if (this != &other) {
+    close();
+    bytes_ = std::exchange(other.bytes_, nullptr);
+    size_ = std::exchange(other.size_, 0);
+  }
+  return *this;
 }
 
 MappedFile::Opened MappedFile::openHost(const std::string& hostPath) {
   close();
   int fd = -1;
   std::uint64_t fileSize = 0;
-  switch (posix::openRegularHostFile(hostPath, fd, &fileSize)) {
-    case posix::HostOpen::Opened:
+  switch (openRegularHostFile(hostPath, fd, &fileSize)) {
+    case HostOpen::Opened:
       break;
-    case posix::HostOpen::Missing:
+    case HostOpen::Missing:
       return Opened::Missing;
-    case posix::HostOpen::NotRegular:
+    case HostOpen::NotRegular:
       return Opened::NotRegular;
-    case posix::HostOpen::Unreadable:
+    case HostOpen::Unreadable:
       return Opened::Unreadable;
   }
   if (fileSize == 0 || fileSize > SIZE_MAX) {
@@ -65,10 +69,6 @@ void MappedFile::release(std::size_t offset) {
   const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
   const std::size_t end = (offset < size_ ? offset : size_) / page * page;
   if (end > 0) ::madvise(const_cast<unsigned char*>(bytes_), end, MADV_DONTNEED);
-}
-
-bool MappedFile::guardsFaults() {
-  return true;
 }
 
 namespace {
@@ -128,4 +128,4 @@ bool MappedFile::Guard::faulted() const {
   return installed_ && guardState.faulted != 0;
 }
 
-}  // namespace platform
+}  // namespace platform::posix

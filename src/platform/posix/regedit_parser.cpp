@@ -7,8 +7,8 @@
 #include <functional>
 
 #include "platform/ascii.h"
-#include "platform/mapped_file.h"
 #include "platform/posix/machine.h"
+#include "platform/posix/mapped_file.h"
 #include "platform/registry.h"
 
 namespace platform::posix {

@@ -1,15 +1,13 @@
-// Portable interface to a file mapped into memory for reading: the bytes
-// are read where the system caches them, without a copy into a buffer of
-// ours. Backends: mmap on POSIX hosts, CreateFileMappingA and MapViewOfFile
-// on Windows. A file that cannot be mapped (an empty one, one too large for
-// the address space, a mapping the system refuses) is to be read with File
-// instead.
+// POSIX backend only: a file mapped into memory for reading (the machine's
+// registry.reg), its bytes read where the system caches them, without a
+// copy. A file that cannot be mapped (an empty one, one too large for the
+// address space, a mapping the system refuses) is to be read instead.
 #pragma once
 
 #include <cstddef>
 #include <string>
 
-namespace platform {
+namespace platform::posix {
 
 /// One file mapped whole for reading. Moves but does not copy; unmaps on
 /// destruction.
@@ -30,35 +28,18 @@ class MappedFile {
   MappedFile(const MappedFile&) = delete;
   MappedFile& operator=(const MappedFile&) = delete;
 
-  /// Maps the file at `path` (a path on the machine checked, as File::open
-  /// takes it); only a regular file, as File reads them.
-  Opened open(const std::string& path);
-#if !defined(_WIN32)
-  /// POSIX backend: the same for a path on the host, not resolved on the
-  /// emulated machine. open comes here too: every file mapped is opened in
-  /// this one place.
+  /// Maps the regular file at the host path `hostPath`.
   Opened openHost(const std::string& hostPath);
-#endif
   void close();
 
   /// The file's bytes while it is mapped; null otherwise.
-  const unsigned char* bytes() const {
-    return bytes_;
-  }
-  std::size_t size() const {
-    return size_;
-  }
+  const unsigned char* bytes() const { return bytes_; }
+  std::size_t size() const { return size_; }
 
   /// The bytes before `offset` will not be read again: their pages leave
   /// the program's memory (the system keeps the file's cache), so that
   /// reading a large file front to back holds only the part being read.
   void release(std::size_t offset);
-
-  /// Whether a Guard protects the bytes of a mapping on this host. Where it
-  /// does not (Windows NT, whose structured exceptions the compiler cannot
-  /// catch), a file whose reading may meet an I/O error is better read with
-  /// File, which reports the error.
-  static bool guardsFaults();
 
   /// While it lives, a fault in reading the mapping of `file` (the file was
   /// shortened since it was mapped, or its pages cannot be read) does not
@@ -80,13 +61,8 @@ class MappedFile {
   };
 
  private:
-  /// The backend's open of a machine path; open() adds what every backend
-  /// shares (the recording of the access).
-  Opened openMapping(const std::string& path);
-
   const unsigned char* bytes_ = nullptr;
   std::size_t size_ = 0;
-  void* mapping_ = nullptr;  // the backend's handle of the mapping, where it has one
 };
 
-}  // namespace platform
+}  // namespace platform::posix
