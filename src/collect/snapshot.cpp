@@ -214,10 +214,9 @@ void SnapshotRecorder::libraryLoad(const std::string& name, std::uint32_t error)
 }
 
 void SnapshotRecorder::listingDenied(const std::string& directory) {
-  for (const auto& denied : deniedListings_) {
-    if (platform::ascii::equalIgnoringCase(denied.first, directory)) return;
-  }
-  deniedListings_.emplace_back(directory.empty() ? "." : directory, part_);
+  const std::string folder = directory.empty() ? "." : directory;
+  if (!deniedIndex_.insert(platform::ascii::lowered(folder)).second) return;
+  deniedListings_.emplace_back(folder, part_);
 }
 
 void SnapshotRecorder::runPart(const std::string& title) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,7 @@ class SnapshotRecorder : public platform::AccessRecorder {
   std::string windowsDirectory_;
   std::vector<std::pair<std::string, std::uint32_t>> libraries_;
   std::vector<std::pair<std::string, std::string>> deniedListings_;  // folder, part
+  std::set<std::string> deniedIndex_;  // the folders above, lower case
   std::string part_ = "Start";
   bool usedSockets_ = false;
 
